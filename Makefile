@@ -1,0 +1,36 @@
+# Front for the CMake build. `make run` and `make test` do all set-up.
+JOBS ?= 2
+RELEASE := build/release
+CHECK := build/check
+ARGS ?=
+
+.PHONY: deps release run test bench fuzz format clean
+
+deps:
+	@bash tools/install-deps.sh
+
+release: deps
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF
+	cmake --build $(RELEASE) -j$(JOBS)
+
+# Runs the program; without ARGS it runs against the simulated analyzer.
+run: release
+	./$(RELEASE)/sondaro $(if $(ARGS),$(ARGS),--simulate)
+
+# Builds with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+test: deps
+	cmake -S . -B $(CHECK) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSONDARO_SANITIZE=ON
+	cmake --build $(CHECK) -j$(JOBS)
+	cd $(CHECK) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
+	@bash tools/run-fuzzers.sh
+
+bench: deps
+	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF -DSONDARO_GUI=OFF -DSONDARO_BENCH=ON
+	cmake --build build/bench -j$(JOBS)
+	@for b in build/bench/bench/bench_*; do echo "== $$b"; $$b; done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,51 @@
+#pragma once
+// Owns every store and subsystem of the program and wires them together.
+// The GUI, the headless program and the end-to-end tests all build one App.
+#include <memory>
+#include <string>
+
+#include "core/clock.h"
+#include "core/ports.h"
+#include "core/timer.h"
+#include "core/view.h"
+#include "link/device_link.h"
+
+namespace sondaro {
+
+// What the outside world lends the engine.
+struct AppPorts {
+  Clock& clock;
+  SerialPort& serial;
+  TcpClient& tcp;
+  Dialogs& dialogs;
+  NetworkFactory* network = nullptr;
+};
+
+class App {
+ public:
+  explicit App(AppPorts ports);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Script-reachable error report; the script interpreter shows it while a
+  // script runs in debug mode.
+  void DebugError(const std::string& message);
+  // The close path: everything that must happen before the program ends.
+  void Close();
+
+  [[nodiscard]] Clock& GetClock() { return ports_.clock; }
+  [[nodiscard]] Dialogs& GetDialogs() { return ports_.dialogs; }
+
+  AppPorts ports_;
+  TimerSet timers;
+  ViewHub view;
+  StatusBar status;
+  DeviceLink link;
+
+ private:
+  void WireLink();
+  bool closed_ = false;
+};
+
+}  // namespace sondaro

@@ -1,0 +1,47 @@
+#pragma once
+// Text and number helpers shared by every subsystem. Protocol text and files
+// are 8-bit, so std::string is used as bytes throughout.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sondaro {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// Decimal integer with an optional sign; leading blanks allowed, nothing after
+// the last digit. Anything else (including overflow) fails.
+[[nodiscard]] std::optional<long long> ReadInt(std::string_view text);
+// As ReadInt but must fit 32 bits.
+[[nodiscard]] std::optional<int> ReadInt32(std::string_view text);
+// Decimal number with "." as the decimal point whatever the locale; leading
+// blanks allowed, nothing after the last digit.
+[[nodiscard]] std::optional<double> ReadDecimal(std::string_view text);
+// Hexadecimal digits only (no prefix, no blanks).
+[[nodiscard]] std::optional<unsigned long> ReadHex(std::string_view text);
+
+// While the first character is a blank, delete it.
+[[nodiscard]] std::string RemoveLeadingBlanks(std::string_view text);
+[[nodiscard]] std::string Trim(std::string_view text);
+[[nodiscard]] std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
+[[nodiscard]] std::string RemoveAll(std::string text, std::string_view what);
+[[nodiscard]] std::string ToUpper(std::string_view text);
+[[nodiscard]] bool EqualsNoCase(std::string_view a, std::string_view b);
+// 1-based substring as the program's text rules count characters; clipped.
+[[nodiscard]] std::string Copy(std::string_view text, std::size_t pos1, std::size_t count);
+
+// Two-digit number text: "0" in front of a one-character result (7 -> "07";
+// 12, -5 and 120 unchanged).
+[[nodiscard]] std::string IntToDva(long long number);
+// Numeric part of a reading for calculations: units removed, system decimal
+// separator, blanks removed (" 54 dBuV" -> "54").
+[[nodiscard]] std::string StrJenCislo(std::string_view text);
+
+// Numbers the program shows or writes use the system decimal separator.
+// FormatFixed(6.83, 1) -> "6.8" or "6,8".
+[[nodiscard]] std::string FormatFixed(double value, int decimals);
+// Shortest general form with up to `precision` significant digits, no
+// trailing zeros ("0.5", "12", "1E20").
+[[nodiscard]] std::string FloatToStr(double value, int precision = 15);
+
+}  // namespace sondaro

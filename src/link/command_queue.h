@@ -1,0 +1,54 @@
+#pragma once
+// Outgoing command queue and reply pacing. Send() queues a command and notes
+// which reply is awaited; the pacing tick writes one command at a time and
+// holds back the next after commands that keep the analyzer busy.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/timer.h"
+#include "link/measurement_state.h"
+
+namespace sondaro {
+
+struct TCekej {
+  std::string Letter;     // one character: "F" for "?F"
+  Millis RequestTime = 0;  // when last queued; 0 once answered
+  bool Answered = true;
+};
+
+class CommandQueue {
+ public:
+  static constexpr std::size_t kCapacity = 30;
+  static constexpr Millis kReplyWaitMs = 4000;
+
+  CommandQueue(TimerSet& timers, MeasurementState& state,
+               std::function<void(const std::string&)> writeCommand);
+
+  void Send(const std::string& command);
+  void PridejDoCekej(const std::string& letter);
+  void OdeberZCekej(const std::string& letter);
+  // True while a reply is awaited (queued less than 4000 ms ago).
+  [[nodiscard]] bool MaSeCekat() const;
+  // Pacing tick: writes the first queued command.
+  void Timer10Timer();
+
+  [[nodiscard]] const std::deque<std::string>& Commands() const { return queue_; }
+  [[nodiscard]] const std::vector<TCekej>& PendingReplies() const { return pending_; }
+  [[nodiscard]] bool Empty() const { return queue_.empty(); }
+  [[nodiscard]] Timer& Timer10() { return timer10_; }
+
+ private:
+  Clock& clock_;
+  MeasurementState& state_;
+  std::function<void(const std::string&)> writeCommand_;
+  std::deque<std::string> queue_;
+  std::vector<TCekej> pending_;
+  Timer timer10_;
+};
+
+// Interval that holds back the next command after `written`.
+[[nodiscard]] Millis PacingAfter(const std::string& written);
+
+}  // namespace sondaro
