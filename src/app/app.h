@@ -19,6 +19,8 @@ struct AppPorts {
   TcpClient& tcp;
   Dialogs& dialogs;
   NetworkFactory* network = nullptr;
+  // The executable's folder with a trailing "/": holds the settings file.
+  std::string appFolder = "./";
 };
 
 class App {
@@ -36,7 +38,11 @@ class App {
 
   [[nodiscard]] Clock& GetClock() { return ports_.clock; }
   [[nodiscard]] Dialogs& GetDialogs() { return ports_.dialogs; }
+  [[nodiscard]] const std::string& AppFolder() const { return ports_.appFolder; }
 
+  // Members are built in this order and torn down in reverse: lower
+  // subsystems first. Each subsystem is connected to the others in its own
+  // Wire* function (app/wire_*.cpp), so adding one touches little here.
   AppPorts ports_;
   TimerSet timers;
   ViewHub view;

@@ -24,17 +24,22 @@ void Timer::SetInterval(Millis interval) {
   if (interval == interval_) return;
   interval_ = interval;
   due_ = set_.GetClock().Now() + interval_;
+  set_.Changed();
 }
 
 void Timer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
-  if (enabled_) due_ = set_.GetClock().Now() + interval_;
+  if (enabled_) {
+    due_ = set_.GetClock().Now() + interval_;
+    set_.Changed();
+  }
 }
 
 void Timer::Restart() {
   enabled_ = true;
   due_ = set_.GetClock().Now() + interval_;
+  set_.Changed();
 }
 
 void TimerSet::Remove(Timer* t) {

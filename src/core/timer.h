@@ -47,9 +47,15 @@ class TimerSet {
   // Runs every timer due at or before now, earliest first (creation order on
   // ties). A timer that falls due again within now runs again.
   void RunDue(Millis now);
+  // Called whenever a timer is armed or re-armed, so a real host can move its
+  // wake-up earlier.
+  std::function<void()> OnScheduleChanged;
 
  private:
   friend class Timer;
+  void Changed() const {
+    if (OnScheduleChanged) OnScheduleChanged();
+  }
   void Add(Timer* t) { timers_.push_back(t); }
   void Remove(Timer* t);
   Timer* Earliest(Millis limit) const;

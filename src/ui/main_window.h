@@ -1,0 +1,38 @@
+#pragma once
+// The main window only wires components together: the top bar, the seven
+// pages, the menus and the status bar, all bound to the App.
+#include <QLabel>
+#include <QMainWindow>
+#include <QTabWidget>
+#include <vector>
+
+#include "core/view.h"
+
+namespace sondaro {
+
+class App;
+class Page;
+class TopBar;
+
+class MainWindow : public QMainWindow, public View {
+  Q_OBJECT
+ public:
+  explicit MainWindow(App& app, QWidget* parent = nullptr);
+  ~MainWindow() override;
+  void Changed(Area area) override;
+  void Repaint(ChartTag tag) override;
+  [[nodiscard]] QTabWidget* Pages() const { return pages_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void AddPage(Page* page, const QString& caption);
+  App& app_;
+  TopBar* topBar_;
+  QTabWidget* pages_;
+  std::vector<Page*> pageList_;
+  QLabel* status_;
+};
+
+}  // namespace sondaro

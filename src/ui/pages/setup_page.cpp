@@ -1,0 +1,103 @@
+#include "ui/pages/setup_page.h"
+
+#include <QButtonGroup>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSerialPortInfo>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/app.h"
+#include "link/com_ports.h"
+#include "platform/qt_dialogs.h"
+
+namespace sondaro {
+
+SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
+  auto* box = new QGroupBox("Connection Type", this);
+  box->setGeometry(8, 8, 300, 170);
+  auto* grid = new QGridLayout(box);
+  serial_ = new QRadioButton("Serial RS232");
+  tcp_ = new QRadioButton("Ethernet TCP/IP");
+  auto* group = new QButtonGroup(box);
+  group->addButton(serial_, 0);
+  group->addButton(tcp_, 1);
+  port_ = new QComboBox;
+  port_->setToolTip("RS232 Port");
+  for (int i = 1; i <= kComPortCount; ++i) port_->addItem(QString("COM%1").arg(i));
+  auto* list = new QPushButton("List...");
+  host_ = new QLineEdit;
+  host_->setMaxLength(255);
+  portText_ = new QLineEdit;
+  portText_->setMaxLength(5);
+  connect_ = new QPushButton("Connect");
+  disconnect_ = new QPushButton("Disconnect");
+  grid->addWidget(serial_, 0, 0);
+  grid->addWidget(port_, 0, 1);
+  grid->addWidget(list, 0, 2);
+  grid->addWidget(tcp_, 1, 0, 1, 3);
+  grid->addWidget(new QLabel("Host:"), 2, 0);
+  grid->addWidget(host_, 2, 1, 1, 2);
+  grid->addWidget(new QLabel("Port:"), 3, 0);
+  grid->addWidget(portText_, 3, 1);
+  grid->addWidget(connect_, 4, 0);
+  grid->addWidget(disconnect_, 4, 1);
+
+  LinkSettings& s = app_.link.connection.Settings;
+  connect(group, &QButtonGroup::idClicked, this, [&s](int id) { s.RGCON = id; });
+  connect(port_, &QComboBox::currentIndexChanged, this, [&s](int i) {
+    if (i >= 0) s.ComPortIndex = i;
+  });
+  connect(host_, &QLineEdit::textEdited, this, [&s](const QString& t) { s.Host = ToLatin1(t); });
+  connect(portText_, &QLineEdit::textEdited, this,
+          [&s](const QString& t) { s.PortText = ToLatin1(t); });
+  connect(connect_, &QPushButton::clicked, this, [this] { app_.link.connection.BitBtn2Click(); });
+  connect(disconnect_, &QPushButton::clicked, this,
+          [this] { app_.link.connection.BitBtn3Click(); });
+  connect(list, &QPushButton::clicked, this, &SetupPage::ShowPortList);
+  Refresh(Area::Connection);
+}
+
+void SetupPage::Refresh(Area area) {
+  if (area != Area::Connection && area != Area::Setup) return;
+  const Connection& c = app_.link.connection;
+  (c.Settings.RGCON == 1 ? tcp_ : serial_)->setChecked(true);
+  port_->setCurrentIndex(c.Settings.ComPortIndex);
+  if (host_->text() != FromLatin1(c.Settings.Host)) host_->setText(FromLatin1(c.Settings.Host));
+  if (portText_->text() != FromLatin1(c.Settings.PortText))
+    portText_->setText(FromLatin1(c.Settings.PortText));
+  connect_->setEnabled(c.ConnectEnabled());
+  disconnect_->setEnabled(c.DisconnectEnabled());
+}
+
+// "List...": the serial devices of this machine and the COM name each has.
+void SetupPage::ShowPortList() {
+  QDialog dialog(this);
+  dialog.setWindowTitle("Serial Ports");
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* table = new QTableWidget(0, 3);
+  table->setHorizontalHeaderLabels({"Port", "Device", "Description"});
+  const auto& overrides = app_.link.connection.Settings.DeviceOverrides;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    QString com;
+    for (int n = 1; n <= kComPortCount; ++n)
+      if (FromLatin1(ComDevicePath(n, overrides)) == info.systemLocation()) com = QString("COM%1").arg(n);
+    const int row = table->rowCount();
+    table->insertRow(row);
+    table->setItem(row, 0, new QTableWidgetItem(com.isEmpty() ? "-" : com));
+    table->setItem(row, 1, new QTableWidgetItem(info.systemLocation()));
+    table->setItem(row, 2, new QTableWidgetItem(info.description() + " " + info.manufacturer()));
+  }
+  table->resizeColumnsToContents();
+  layout->addWidget(table);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  dialog.resize(520, 260);
+  dialog.exec();
+}
+
+}  // namespace sondaro

@@ -1,0 +1,29 @@
+#pragma once
+// The "Setup" page: the "Connection Type" box with Connect / Disconnect.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "ui/page.h"
+
+namespace sondaro {
+
+class SetupPage : public Page {
+  Q_OBJECT
+ public:
+  explicit SetupPage(App& app, QWidget* parent = nullptr);
+  void Refresh(Area area) override;
+
+ private:
+  void ShowPortList();
+  QRadioButton* serial_;
+  QRadioButton* tcp_;
+  QComboBox* port_;
+  QLineEdit* host_;
+  QLineEdit* portText_;
+  QPushButton* connect_;
+  QPushButton* disconnect_;
+};
+
+}  // namespace sondaro

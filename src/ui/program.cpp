@@ -1,0 +1,144 @@
+#include "ui/program.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/app.h"
+#include "platform/qt_dialogs.h"
+#include "platform/qt_link_ports.h"
+#include "platform/qt_tcp_server.h"
+#include "platform/qt_timer_host.h"
+#include "ui/main_window.h"
+
+#ifdef SONDARO_HAVE_SIM
+#include "sim/sim_link.h"
+#endif
+
+namespace sondaro {
+
+ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
+  ProgramOptions o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 < args.size()) into = args[++i];
+      else o.Errors.push_back(a + " needs a value");
+    };
+    if (a == "--headless") o.Headless = true;
+    else if (a == "--simulate") o.Simulate = true;
+    else if (a == "--sim-world") value(o.SimWorld);
+    else if (a == "--sim-model") value(o.SimModel);
+    else if (a.rfind("--", 0) == 0) o.Errors.push_back("unknown option " + a);
+    else if (o.ScriptFile.empty()) o.ScriptFile = a;
+    else o.Errors.push_back("only one script file may be given");
+  }
+  return o;
+}
+
+namespace {
+
+// Headless: messages go to the log, questions are answered No.
+class LogDialogs final : public SilentDialogs {
+ public:
+  void ShowMessage(const std::string& text) override {
+    std::fprintf(stderr, "sondaro: %s\n", text.c_str());
+  }
+  bool Confirm(const std::string& text) override {
+    std::fprintf(stderr, "sondaro: %s [No]\n", text.c_str());
+    return false;
+  }
+};
+
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const char c = 1;
+  [[maybe_unused]] auto n = ::write(signalPipe[1], &c, 1);
+}
+
+// SIGTERM/SIGINT end the event loop through a self-pipe, so the close path
+// runs on the main thread.
+void InstallSignalHandlers(QCoreApplication& qapp) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &qapp);
+  QObject::connect(notifier, &QSocketNotifier::activated, &qapp, [&qapp] {
+    char c;
+    [[maybe_unused]] auto n = ::read(signalPipe[0], &c, 1);
+    qapp.quit();
+  });
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv, const ProgramOptions& options) {
+  std::unique_ptr<QCoreApplication> qapp;
+  if (options.Headless) {
+    qapp = std::make_unique<QCoreApplication>(argc, argv);
+  } else {
+    qapp = std::make_unique<QApplication>(argc, argv);
+    // The window has a fixed 632 x 420 client area laid out for a small font.
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    QApplication::setFont(font);
+  }
+  InstallSignalHandlers(*qapp);
+
+  RealClock clock;
+  QtSerialPort serial;
+  QtTcpClient tcp;
+  QtNetworkFactory network;
+  QtDialogs guiDialogs;
+  LogDialogs logDialogs;
+  Dialogs& dialogs = options.Headless ? static_cast<Dialogs&>(logDialogs) : guiDialogs;
+
+  SerialPort* serialPort = &serial;
+  TcpClient* tcpClient = &tcp;
+#ifdef SONDARO_HAVE_SIM
+  std::unique_ptr<sim::SimulatedAnalyzerPorts> simulated;
+  if (options.Simulate) {
+    sim::SimOptions simOptions;
+    simOptions.WorldFile = options.SimWorld;
+    if (options.SimModel == "M140") simOptions.Model = sim::ModelKind::M140;
+    simulated = std::make_unique<sim::SimulatedAnalyzerPorts>(clock, simOptions);
+    serialPort = &simulated->Serial();
+    tcpClient = &simulated->Tcp();
+  }
+#else
+  if (options.Simulate) {
+    std::fprintf(stderr, "sondaro: this build has no simulated analyzer\n");
+    return 2;
+  }
+#endif
+
+  const std::string appFolder = ToLatin1(QCoreApplication::applicationDirPath()) + "/";
+  App app(AppPorts{clock, *serialPort, *tcpClient, dialogs, &network, appFolder});
+#ifdef SONDARO_HAVE_SIM
+  if (simulated) simulated->Attach(app.timers);
+#endif
+  QtTimerHost host(app.timers, clock);
+
+  std::unique_ptr<MainWindow> window;
+  if (!options.Headless) {
+    window = std::make_unique<MainWindow>(app);
+    guiDialogs.SetParent(window.get());
+    window->show();
+  }
+  if (options.Simulate) app.link.connection.BitBtn2Click();
+
+  const int code = qapp->exec();
+  app.Close();
+  return code;
+}
+
+}  // namespace sondaro

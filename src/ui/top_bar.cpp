@@ -1,0 +1,96 @@
+#include "ui/top_bar.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/app.h"
+#include "platform/qt_dialogs.h"
+
+namespace sondaro {
+
+namespace {
+
+QLabel* Lamp(const QString& caption, QHBoxLayout* row) {
+  auto* text = new QLabel(caption);
+  auto* lamp = new QLabel;
+  lamp->setFixedSize(10, 10);
+  row->addWidget(lamp);
+  row->addWidget(text);
+  return lamp;
+}
+
+void SetLamp(QLabel* lamp, LampColour c) {
+  lamp->setStyleSheet(c == LampColour::Yellow ? "background: rgb(255,255,0); border: 1px solid gray;"
+                                              : "background: rgb(128,0,0); border: 1px solid gray;");
+}
+
+}  // namespace
+
+TopBar::TopBar(App& app, QWidget* parent) : QWidget(parent), app_(app) {
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(4, 2, 4, 2);
+  row->setSpacing(4);
+  auto* controlsColumn = new QVBoxLayout;
+  controls_ = new QWidget;
+  controlsColumn->addWidget(controls_);
+  auto* lamps = new QHBoxLayout;
+  tx_ = Lamp("TX", lamps);
+  rx_ = Lamp("RX", lamps);
+  lamps->addStretch();
+  controlsColumn->addLayout(lamps);
+  row->addLayout(controlsColumn);
+
+  frequency_ = Readout("Frequency", nullptr, 92);
+  row->addWidget(frequency_->parentWidget());
+  auto* signalFrame = new QGroupBox("Signal");
+  auto* signalLayout = new QVBoxLayout(signalFrame);
+  signalLayout->setContentsMargins(4, 2, 4, 2);
+  signal_ = new QProgressBar;
+  signal_->setRange(0, 5);
+  signal_->setTextVisible(false);
+  signal_->setFixedHeight(14);
+  signalLayout->addWidget(signal_);
+  signalFrame->setFixedWidth(70);
+  row->addWidget(signalFrame);
+  pilot_ = Readout("Pilot");
+  row->addWidget(pilot_->parentWidget());
+  rds_ = Readout("RDS");
+  row->addWidget(rds_->parentWidget());
+  third_ = Readout("Phase Diff.", &thirdFrame_, 96);
+  row->addWidget(thirdFrame_);
+  Refresh(Area::Readouts);
+  Refresh(Area::Lamps);
+  Refresh(Area::Online);
+}
+
+QLabel* TopBar::Readout(const QString& caption, QGroupBox** frame, int width) {
+  auto* box = new QGroupBox(caption);
+  auto* layout = new QVBoxLayout(box);
+  layout->setContentsMargins(4, 2, 4, 2);
+  auto* label = new QLabel;
+  label->setFont(QFont("Monospace", 9, QFont::Bold));
+  label->setTextFormat(Qt::PlainText);
+  layout->addWidget(label);
+  box->setFixedWidth(width);
+  if (frame) *frame = box;
+  return label;
+}
+
+void TopBar::Refresh(Area area) {
+  const Readouts& r = app_.link.readouts;
+  if (area == Area::Readouts || area == Area::Online) {
+    frequency_->setText(FromLatin1(r.Label1));
+    pilot_->setText(FromLatin1(r.Label15));
+    rds_->setText(FromLatin1(r.Label14));
+    third_->setText(FromLatin1(r.Label22));
+    thirdFrame_->setTitle(FromLatin1(r.Beveles5Caption));
+    signal_->setValue(std::clamp(r.ProgressBar1, 0, 5));
+  }
+  if (area == Area::Lamps) {
+    SetLamp(tx_, app_.link.connection.TxLamp());
+    SetLamp(rx_, app_.link.connection.RxLamp());
+  }
+}
+
+}  // namespace sondaro

@@ -1,0 +1,37 @@
+#pragma once
+// Readouts at the top of the main window: "Frequency", "Signal", "Pilot",
+// "RDS", "Deviation MAX" / "Phase Diff.", and the TX / RX lamps.
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QWidget>
+
+#include "core/view.h"
+
+namespace sondaro {
+
+class App;
+
+class TopBar : public QWidget {
+  Q_OBJECT
+ public:
+  TopBar(App& app, QWidget* parent = nullptr);
+  void Refresh(Area area);
+  // Room at the right end for the tuning and mode controls.
+  QWidget* ControlsArea() const { return controls_; }
+
+ private:
+  QLabel* Readout(const QString& caption, QGroupBox** frame = nullptr, int width = 84);
+  App& app_;
+  QLabel* frequency_;
+  QProgressBar* signal_;
+  QLabel* pilot_;
+  QLabel* rds_;
+  QLabel* third_;
+  QGroupBox* thirdFrame_;
+  QLabel* tx_;
+  QLabel* rx_;
+  QWidget* controls_;
+};
+
+}  // namespace sondaro
