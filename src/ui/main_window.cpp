@@ -30,17 +30,26 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   column->addWidget(pages_, 1);
   setCentralWidget(central);
 
-  for (const char* caption : {"Frequency Deviation", "Modulation Power", "MPX", "RF Carrier",
-                              "RDS/RBDS", "Bandscan"})
-    AddPage(new PlaceholderPage(app_), caption);
+  // One line per page, in the order of the page control.
+  AddPage(new PlaceholderPage(app_), "Frequency Deviation");
+  AddPage(new PlaceholderPage(app_), "Modulation Power");
+  AddPage(new PlaceholderPage(app_), "MPX");
+  AddPage(new PlaceholderPage(app_), "RF Carrier");
+  AddPage(new PlaceholderPage(app_), "RDS/RBDS");
+  AddPage(new PlaceholderPage(app_), "Bandscan");
   AddPage(new SetupPage(app_), "Setup");
 
   status_ = new QLabel;
   statusBar()->addWidget(status_, 1);
   statusBar()->setSizeGripEnabled(false);
 
-  auto* file = menuBar()->addMenu("File");
-  file->addAction("Exit", this, &QWidget::close);
+  fileMenu_ = menuBar()->addMenu("File");
+  editMenu_ = menuBar()->addMenu("Edit");
+  optionsMenu_ = menuBar()->addMenu("Options");
+  helpMenu_ = menuBar()->addMenu("Help");
+  InstallMenus();
+  fileMenu_->addSeparator();
+  fileMenu_->addAction("Exit", this, &QWidget::close);
 
   app_.view.Add(this);
   // The client area (everything below the menu bar) is fixed.
@@ -48,6 +57,10 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
 }
 
 MainWindow::~MainWindow() { app_.view.Remove(this); }
+
+// Menu entries of the features, each in its own block.
+void MainWindow::InstallMenus() {
+}
 
 void MainWindow::AddPage(Page* page, const QString& caption) {
   pageList_.push_back(page);

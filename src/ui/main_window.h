@@ -3,6 +3,7 @@
 // pages, the menus and the status bar, all bound to the App.
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QTabWidget>
 #include <vector>
 
@@ -28,11 +29,16 @@ class MainWindow : public QMainWindow, public View {
 
  private:
   void AddPage(Page* page, const QString& caption);
+  void InstallMenus();
   App& app_;
   TopBar* topBar_;
   QTabWidget* pages_;
   std::vector<Page*> pageList_;
   QLabel* status_;
+  QMenu* fileMenu_;
+  QMenu* editMenu_;
+  QMenu* optionsMenu_;
+  QMenu* helpMenu_;
 };
 
 }  // namespace sondaro
