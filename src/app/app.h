@@ -6,6 +6,7 @@
 
 #include "core/clock.h"
 #include "core/ports.h"
+#include "core/shell.h"
 #include "core/timer.h"
 #include "core/view.h"
 #include "link/device_link.h"
@@ -21,6 +22,8 @@ struct AppPorts {
   NetworkFactory* network = nullptr;
   // The executable's folder with a trailing "/": holds the settings file.
   std::string appFolder = "./";
+  // Starts programs and opens documents; null where nothing may be launched.
+  Shell* shell = nullptr;
 };
 
 class App {

@@ -11,6 +11,7 @@
 #include "app/app.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_link_ports.h"
+#include "platform/qt_shell.h"
 #include "platform/qt_tcp_server.h"
 #include "platform/qt_timer_host.h"
 #include "ui/main_window.h"
@@ -98,6 +99,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   QtSerialPort serial;
   QtTcpClient tcp;
   QtNetworkFactory network;
+  QtShell shell;
   QtDialogs guiDialogs;
   LogDialogs logDialogs;
   Dialogs& dialogs = options.Headless ? static_cast<Dialogs&>(logDialogs) : guiDialogs;
@@ -122,7 +124,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
 #endif
 
   const std::string appFolder = ToLatin1(QCoreApplication::applicationDirPath()) + "/";
-  App app(AppPorts{clock, *serialPort, *tcpClient, dialogs, &network, appFolder});
+  App app(AppPorts{clock, *serialPort, *tcpClient, dialogs, &network, appFolder, &shell});
 #ifdef SONDARO_HAVE_SIM
   if (simulated) simulated->Attach(app.timers);
 #endif

@@ -1,0 +1,47 @@
+#pragma once
+// The desktop shell: start another program, or open a document with the
+// program the desktop associates with it. Nothing is waited for; the started
+// program lives on by itself.
+#include <string>
+#include <vector>
+
+namespace sondaro {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Starts `program` (a path, or a bare name looked up on the search path)
+  // detached, with the command-line text `parameters` (split into arguments
+  // as a shell would: blanks separate, quotes group) and `folder` as its
+  // working folder ("" keeps the current one). False when it could not be
+  // started; `error` then says why.
+  virtual bool StartProgram(const std::string& program, const std::string& parameters,
+                            const std::string& folder, std::string* error = nullptr) = 0;
+  // Opens a document, folder or URL with its associated program.
+  virtual bool OpenDocument(const std::string& path) = 0;
+};
+
+// A shell that starts nothing and records what it was asked, for tests and
+// for programs that must not launch anything.
+class RecordingShell : public Shell {
+ public:
+  struct Start {
+    std::string Program, Parameters, Folder;
+  };
+  bool StartProgram(const std::string& program, const std::string& parameters,
+                    const std::string& folder, std::string* error = nullptr) override {
+    Started.push_back({program, parameters, folder});
+    if (!StartSucceeds && error) *error = "not started";
+    return StartSucceeds;
+  }
+  bool OpenDocument(const std::string& path) override {
+    Opened.push_back(path);
+    return OpenSucceeds;
+  }
+  std::vector<Start> Started;
+  std::vector<std::string> Opened;
+  bool StartSucceeds = true;
+  bool OpenSucceeds = true;
+};
+
+}  // namespace sondaro
