@@ -1,6 +1,7 @@
 #include "ui/program.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "core/formats.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_link_ports.h"
 #include "platform/qt_shell.h"
@@ -94,6 +96,11 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     QApplication::setFont(font);
   }
   InstallSignalHandlers(*qapp);
+  // Numbers shown and written follow the user's locale; device numbers are
+  // always read with ".".
+  const QString point = QLocale().decimalPoint();
+  if (point.size() == 1 && point[0].unicode() < 128)
+    Formats().DecimalSeparator = static_cast<char>(point[0].unicode());
 
   RealClock clock;
   QtSerialPort serial;
