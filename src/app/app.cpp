@@ -6,8 +6,10 @@ App::App(AppPorts ports)
     : ports_(ports),
       timers(ports.clock),
       status(view),
-      link(timers, view, status, ports.serial, ports.tcp) {
+      link(timers, view, status, ports.serial, ports.tcp),
+      settings(ports.appFolder, ports.userConfigFolder) {
   WireLink();
+  WireSettings();
 }
 
 App::~App() { Close(); }
@@ -26,7 +28,9 @@ void App::DebugError(const std::string&) {
 void App::Close() {
   if (closed_) return;
   closed_ = true;
+  linkUpAtClose_ = link.connection.DisconnectEnabled();
   if (link.connection.ConnectionType() == "COM") link.connection.BitBtn3Click();
+  SaveSettingsOnClose();  // last but the FTP close
 }
 
 }  // namespace sondaro

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/settings.h"
 #include "core/clock.h"
 #include "core/ports.h"
 #include "core/shell.h"
@@ -24,6 +25,9 @@ struct AppPorts {
   std::string appFolder = "./";
   // Starts programs and opens documents; null where nothing may be launched.
   Shell* shell = nullptr;
+  // Per-user folder for the settings when appFolder is not writable; empty:
+  // $XDG_CONFIG_HOME/sondaro/ (or ~/.config/sondaro/).
+  std::string userConfigFolder;
 };
 
 class App {
@@ -38,6 +42,9 @@ class App {
   void DebugError(const std::string& message);
   // The close path: everything that must happen before the program ends.
   void Close();
+  // Start-up read of the settings file: main window, scheduler, dialogs
+  // (a saved "Connect" reconnects on the way).
+  void LoadSettings();
 
   [[nodiscard]] Clock& GetClock() { return ports_.clock; }
   [[nodiscard]] Dialogs& GetDialogs() { return ports_.dialogs; }
@@ -51,10 +58,14 @@ class App {
   ViewHub view;
   StatusBar status;
   DeviceLink link;
+  Settings settings;  // kaveli.ini; owners bind their values in their Wire*
 
  private:
   void WireLink();
+  void WireSettings();
+  void SaveSettingsOnClose();
   bool closed_ = false;
+  bool linkUpAtClose_ = false;  // "Connect" is saved as the link was before closing
 };
 
 }  // namespace sondaro

@@ -1,0 +1,210 @@
+#include "core/ini_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+
+#include "core/text.h"
+
+namespace sondaro {
+
+namespace {
+
+// "[General]" -> "General"; nullopt for any other line.
+std::optional<std::string> SectionName(std::string_view line) {
+  const std::string t = Trim(line);
+  if (t.size() < 2 || t.front() != '[') return std::nullopt;
+  const std::size_t close = t.find(']');
+  if (close == std::string::npos) return std::nullopt;
+  return Trim(std::string_view(t).substr(1, close - 1));
+}
+
+struct KeyLine {
+  std::string Key;
+  std::string_view Value;
+};
+
+std::optional<KeyLine> SplitKeyLine(std::string_view line) {
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  std::string key = Trim(line.substr(0, eq));
+  if (key.empty()) return std::nullopt;
+  return KeyLine{std::move(key), line.substr(eq + 1)};
+}
+
+bool IsBlankLine(const std::string& line) { return Trim(line).empty(); }
+
+}  // namespace
+
+std::optional<int> ReadProfileInteger(std::string_view text) {
+  const std::string t = Trim(text);
+  std::string_view digits;
+  if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) digits = std::string_view(t).substr(2);
+  else if (t.size() > 1 && t[0] == '$') digits = std::string_view(t).substr(1);
+  else return ReadInt32(t);
+  const auto v = ReadHex(digits);  // at most 8 digits
+  if (!v) return std::nullopt;
+  // "0xFFFFFFFF" is -1, as a 32-bit register would hold it.
+  return static_cast<int>(static_cast<std::uint32_t>(*v));
+}
+
+IniFile IniFile::Parse(std::string_view text) {
+  IniFile ini;
+  std::vector<std::string>* target = &ini.preamble_;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') ++pos;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
+    if (auto name = SectionName(line)) {
+      ini.sections_.push_back({std::move(*name), {}});
+      target = &ini.sections_.back().Lines;
+    } else {
+      target->emplace_back(line);
+    }
+  }
+  return ini;
+}
+
+IniFile IniFile::Load(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return Parse(text);
+}
+
+IniFile::Section* IniFile::FindSection(std::string_view name) {
+  for (Section& s : sections_)
+    if (EqualsNoCase(s.Name, name)) return &s;
+  return nullptr;
+}
+
+const IniFile::Section* IniFile::FindSection(std::string_view name) const {
+  for (const Section& s : sections_)
+    if (EqualsNoCase(s.Name, name)) return &s;
+  return nullptr;
+}
+
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+  const Section* s = FindSection(section);
+  if (!s) return std::nullopt;
+  for (const std::string& line : s->Lines) {
+    const auto kl = SplitKeyLine(line);
+    if (!kl || !EqualsNoCase(kl->Key, key)) continue;
+    std::string value = Trim(kl->Value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+    return value;
+  }
+  return std::nullopt;
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view def) const {
+  auto v = Find(section, key);
+  return v ? std::move(*v) : std::string(def);
+}
+
+int IniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
+  const auto v = Find(section, key);
+  if (!v) return def;
+  return ReadProfileInteger(*v).value_or(def);
+}
+
+bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+  return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  Section* s = FindSection(section);
+  if (!s) {
+    sections_.push_back({std::string(section), {}});
+    s = &sections_.back();
+  }
+  std::string line = std::string(key) + "=" + std::string(value);
+  for (std::string& existing : s->Lines) {
+    const auto kl = SplitKeyLine(existing);
+    if (kl && EqualsNoCase(kl->Key, key)) {
+      // Keep the spelling the file already uses for the key.
+      existing = kl->Key + "=" + std::string(value);
+      return;
+    }
+  }
+  // After the last non-blank line, so a blank line before the next section
+  // stays where it is.
+  auto at = s->Lines.end();
+  while (at != s->Lines.begin() && IsBlankLine(*(at - 1))) --at;
+  s->Lines.insert(at, std::move(line));
+}
+
+void IniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+bool IniFile::HasSection(std::string_view section) const { return FindSection(section) != nullptr; }
+
+std::vector<std::string> IniFile::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const Section* s = FindSection(section);
+  if (!s) return keys;
+  for (const std::string& line : s->Lines) {
+    const auto kl = SplitKeyLine(line);
+    if (!kl) continue;
+    bool seen = false;
+    for (const std::string& k : keys) seen = seen || EqualsNoCase(k, kl->Key);
+    if (!seen) keys.push_back(kl->Key);
+  }
+  return keys;
+}
+
+std::vector<std::string> IniFile::Sections() const {
+  std::vector<std::string> names;
+  for (const Section& s : sections_) names.push_back(s.Name);
+  return names;
+}
+
+std::string IniFile::Text() const {
+  std::string out;
+  for (const std::string& line : preamble_) out += line + "\r\n";
+  for (const Section& s : sections_) {
+    out += "[" + s.Name + "]\r\n";
+    for (const std::string& line : s.Lines) out += line + "\r\n";
+  }
+  return out;
+}
+
+bool IniFile::Save(const std::string& path) const {
+  const std::string text = Text();
+  const std::string temp = path + ".tmp";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else done += static_cast<std::size_t>(n);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  std::remove(temp.c_str());
+  return false;
+}
+
+}  // namespace sondaro

@@ -1,0 +1,348 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/ini_file.h"
+
+namespace sondaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+  TempDir() {
+    char pattern[] = "/tmp/sondaro-settings-XXXXXX";
+    path = std::string(::mkdtemp(pattern)) + "/";
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path, fs::perms::owner_all, ec);
+    fs::remove_all(path, ec);
+  }
+  std::string path;
+};
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// ---- profile file semantics ----
+
+TEST(IniFile, ReadsLikeTheProfileFunctions) {
+  const std::string longValue(3000, 'x');
+  const IniFile ini = IniFile::Parse(
+      "; comment\r\n"
+      "[general]\r\n"
+      "  HOST =  \"  spaced host  \"  \r\n"
+      "single='abc'\r\n"
+      "half=\"abc\r\n"
+      "hex=0x1F\r\n"
+      "HEXNEG=0xFFFFFFFF\r\n"
+      "dollar=$10\r\n"
+      "junk=12abc\r\n"
+      "empty=\r\n"
+      "bare0x=0x\r\n"
+      "big=99999999999\r\n"
+      "long=" + longValue + "\n"
+      "dup=first\r\n"
+      "dup=second\r\n"
+      "[Other]\r\n"
+      "host=other\r\n");
+  EXPECT_EQ(ini.ReadString("GENERAL", "host", "-"), "  spaced host  ");
+  EXPECT_EQ(ini.ReadString("General", "single", "-"), "abc");
+  EXPECT_EQ(ini.ReadString("General", "half", "-"), "\"abc");
+  EXPECT_EQ(ini.ReadString("General", "missing", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadString("Nowhere", "host", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadString("General", "long", "").size(), IniFile::kMaxValueLength);
+  EXPECT_EQ(ini.ReadString("General", "dup", ""), "first");
+  EXPECT_EQ(ini.ReadString("other", "HOST", ""), "other");
+
+  struct Case {
+    const char* key;
+    int expected;
+  };
+  for (const Case& c : {Case{"hex", 31}, {"HEXNEG", -1}, {"dollar", 16}, {"junk", 7},
+                        {"empty", 7}, {"bare0x", 7}, {"big", 7}, {"missing", 7}})
+    EXPECT_EQ(ini.ReadInteger("General", c.key, 7), c.expected) << c.key;
+  EXPECT_TRUE(ini.ReadBool("General", "hex", false));
+  EXPECT_TRUE(ini.ReadBool("General", "junk", true));
+  EXPECT_FALSE(ini.ReadBool("General", "junk", false));
+}
+
+TEST(IniFile, WritesInPlaceAppendsToSectionAndFile) {
+  IniFile ini = IniFile::Parse("[A]\r\nKey=1\r\n; note\r\n\r\n[B]\r\nx=1\r\n");
+  ini.WriteString("a", "KEY", "2");     // replaced where it stands, spelling kept
+  ini.WriteString("A", "New", "3");     // after the last non-blank line of [A]
+  ini.WriteString("C", "First", "4");   // new section at the end
+  ini.WriteInteger("C", "Second", -5);
+  ini.WriteBool("B", "Flag", true);
+  EXPECT_EQ(ini.Text(),
+            "[A]\r\nKey=2\r\n; note\r\nNew=3\r\n\r\n[B]\r\nx=1\r\nFlag=1\r\n"
+            "[C]\r\nFirst=4\r\nSecond=-5\r\n");
+}
+
+TEST(IniFile, FailedSaveLeavesTheOldFile) {
+  TempDir dir;
+  const std::string path = dir.path + "x.ini";
+  WriteText(path, "[A]\r\nk=old\r\n");
+  IniFile ini = IniFile::Load(path);
+  ini.WriteString("A", "k", "new");
+  ::chmod(dir.path.c_str(), 0500);
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(ini.Save(path));
+    EXPECT_EQ(ReadText(path), "[A]\r\nk=old\r\n");
+  }
+  ::chmod(dir.path.c_str(), 0700);
+  EXPECT_TRUE(ini.Save(path));
+  EXPECT_EQ(ReadText(path), "[A]\r\nk=new\r\n");
+  EXPECT_FALSE(fs::exists(path + ".tmp"));
+}
+
+// ---- the store ----
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  TempDir appDir, userDir;
+  Settings Make() { return Settings(appDir.path, userDir.path); }
+  std::string AppFile() const { return appDir.path + "kaveli.ini"; }
+};
+
+TEST_F(SettingsTest, MissingFileGivesEveryDefault) {
+  Settings s = Make();
+  s.LoadMainSettings();
+  s.LoadSchedulerSettings();
+  s.LoadDialogSettings();
+  // The first start of a fresh installation.
+  EXPECT_EQ(s.GetInt("General", "Top"), 1);
+  EXPECT_EQ(s.GetInt("General", "Left"), 1);
+  EXPECT_EQ(s.GetInt("General", "COMPort"), 0);
+  EXPECT_EQ(s.GetString("General", "Host"), "127.0.0.1");
+  EXPECT_EQ(s.GetString("General", "Port"), "23");
+  EXPECT_EQ(s.GetInt("General", "CONType"), 0);
+  EXPECT_FALSE(s.GetBool("General", "Connect"));
+  EXPECT_EQ(s.GetInt("General", "Hue"), 37);
+  EXPECT_EQ(s.GetInt("General", "Saturation"), 37);
+  EXPECT_EQ(s.GetInt("General", "DeviationLimit"), 76);
+  EXPECT_FALSE(s.GetBool("General", "FineTuning"));
+  EXPECT_EQ(s.GetInt("General", "Frequency"), 0);
+  EXPECT_TRUE(s.GetBool("General", "Visible"));
+  EXPECT_EQ(s.GetString("General", "QuilletFile"), "quillet.exe");
+  EXPECT_EQ(s.GetInt("General", "DIP2"), 1);
+  EXPECT_EQ(s.GetString("General", "SD2Dir"), appDir.path);
+  EXPECT_EQ(s.GetInt("Bandscan", "MaxSignal"), 70);
+  EXPECT_EQ(s.GetInt("Bandscan", "BitmapHeight"), 288);
+  EXPECT_EQ(s.GetInt("MP3Recorder", "BitrateStereo"), 8);
+  EXPECT_EQ(s.GetString("SocketControl", "Port"), "23");
+  EXPECT_EQ(s.GetString("Scheduler", "Times48"), std::string(48, '?'));
+  // Every key reads back as its own default.
+  for (const SettingDef& d : SettingsTable(0, appDir.path)) {
+    if (d.Type == SettingType::String) EXPECT_EQ(s.GetString(d.Section, d.Key), d.Default) << d.Key;
+    else EXPECT_EQ(std::to_string(s.GetInt(d.Section, d.Key)), d.Default) << d.Key;
+  }
+}
+
+TEST_F(SettingsTest, HandWrittenFileWithOddValues) {
+  const std::string longPath(2100, 'p');
+  WriteText(AppFile(),
+            "[GENERAL]\r\n"
+            "host=\"10.0.0.7\"\r\n"
+            "Port='4001'\r\n"
+            "comport=0x0A\r\n"
+            "Hue=abc\r\n"
+            "Connect=0\r\n"
+            "Visible=2\r\n"
+            "deviationlimit= 90 \r\n"
+            "QuilletFile=" + longPath + "\r\n"
+            "[bandscan]\r\n"
+            "StationCount=2\r\n"
+            "Channel1=12\r\nNoise1=5\r\nSignal1=40\r\nPI1=D3C3\r\nPS1=RADIO 1\r\n"
+            "channel2=30\r\n"
+            "Channel3=99\r\n"
+            "[Scheduler]\r\n"
+            "Times1=\"  AB\"\r\n"
+            "Days1=0x7F\r\n");
+  Settings s = Make();
+  s.LoadMainSettings();
+  s.LoadSchedulerSettings();
+  EXPECT_EQ(s.GetString("General", "Host"), "10.0.0.7");
+  EXPECT_EQ(s.GetString("General", "Port"), "4001");
+  EXPECT_EQ(s.GetInt("General", "COMPort"), 10);
+  EXPECT_EQ(s.GetInt("General", "Hue"), 37);  // unreadable -> default
+  EXPECT_TRUE(s.GetBool("General", "Visible"));
+  EXPECT_EQ(s.GetInt("General", "DeviationLimit"), 90);
+  EXPECT_EQ(s.GetString("General", "QuilletFile").size(), 2047u);
+  EXPECT_EQ(s.GetInt("Bandscan", "Channel1"), 12);
+  EXPECT_EQ(s.GetString("Bandscan", "PS1"), "RADIO 1");
+  EXPECT_EQ(s.GetInt("Bandscan", "Channel2"), 30);
+  EXPECT_EQ(s.GetInt("Bandscan", "Noise2"), 999);  // missing -> default
+  EXPECT_EQ(s.Find("Bandscan", "Channel3"), nullptr);  // beyond StationCount: not read
+  EXPECT_EQ(s.GetString("Scheduler", "Times1"), "  AB");
+  EXPECT_EQ(s.GetInt("Scheduler", "Days1"), 127);
+  EXPECT_EQ(s.GetInt("General", "Frequency"), 0);
+}
+
+// The order of a file written from nothing, keys listed by hand.
+TEST_F(SettingsTest, SaveIntoEmptyFolderWritesTheOrder) {
+  Settings s = Make();
+  s.LoadMainSettings();
+  s.SetInt("Bandscan", "StationCount", 1);
+  s.SetString("Bandscan", "PS1", "ABC");
+  const SettingsSaveResult r = s.SaveSettings();
+  ASSERT_TRUE(r.Written);
+  EXPECT_FALSE(r.UsedUserCopy);
+  const IniFile ini = IniFile::Load(AppFile());
+  EXPECT_EQ(ini.Sections(),
+            (std::vector<std::string>{"General", "Bandscan", "MP3Recorder", "SocketControl",
+                                      "Scheduler"}));
+  EXPECT_EQ(ini.Keys("General"),
+            (std::vector<std::string>{
+                "QuilletFile", "Top", "Left", "COMPort", "CONType", "Host", "Port", "Hue",
+                "Saturation", "Connect", "RegisterEnabled", "UseSystemFont", "DebugMode", "USPTY",
+                "Online", "ScanRDS", "Visible", "Histogram", "FTPHost", "FTPUser", "FTPPass",
+                "FTPRDir", "FTPLDir", "FTPPassive", "FineTuning", "DeviationLimit", "Frequency",
+                "BandscanStyle", "BandscanGrid", "RFMaxHold", "RFMask", "RFHistogram",
+                "DoubleTimebase", "DIP0", "DIP1", "DIP2", "DIP3", "DIP4", "Mode", "SD1Dir",
+                "SD2Dir", "SD3Dir", "OD1Dir"}));
+  const auto bandscan = ini.Keys("Bandscan");
+  ASSERT_EQ(bandscan.size(), 4u + 206 + 1 + 5 + 8);
+  EXPECT_EQ(std::vector<std::string>(bandscan.begin(), bandscan.begin() + 5),
+            (std::vector<std::string>{"MaxSignal", "Acquired", "BitmapWidth", "BitmapHeight", "F0"}));
+  EXPECT_EQ(bandscan[4 + 205], "F205");
+  EXPECT_EQ(std::vector<std::string>(bandscan.begin() + 210, bandscan.end()),
+            (std::vector<std::string>{"StationCount", "Channel1", "Noise1", "Signal1", "PI1", "PS1",
+                                      "ShowFreq", "ShowPI", "ShowPS", "Lock", "Width", "Height",
+                                      "Left", "Top"}));
+  EXPECT_EQ(ini.Keys("MP3Recorder"),
+            (std::vector<std::string>{"Samplerate", "BitrateMono", "BitrateStereo", "Quality",
+                                      "Copyright", "CRC", "Original", "Private"}));
+  EXPECT_EQ(ini.Keys("SocketControl"), (std::vector<std::string>{"Enabled", "Echo", "Port"}));
+  const auto scheduler = ini.Keys("Scheduler");
+  ASSERT_EQ(scheduler.size(), 1u + 3 * 48);
+  EXPECT_EQ(std::vector<std::string>(scheduler.begin(), scheduler.begin() + 4),
+            (std::vector<std::string>{"Enabled", "Days1", "Times1", "Execute1"}));
+  EXPECT_EQ(scheduler.back(), "Execute48");
+  const std::string text = ReadText(AppFile());
+  EXPECT_NE(text.find("[General]\r\nQuilletFile=quillet.exe\r\nTop=1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\nTimes1=\"" + std::string(48, '?') + "\"\r\nExecute1=\"\"\r\n"),
+            std::string::npos);
+  EXPECT_EQ(text.find("SerialDevices"), std::string::npos);  // only written when set
+}
+
+TEST_F(SettingsTest, LoadThenSaveIsAFixedPoint) {
+  {
+    Settings s = Make();
+    s.LoadMainSettings();
+    s.SetInt("Bandscan", "StationCount", 3);
+    for (int n = 1; n <= 3; ++n) s.SetInt("Bandscan", "Channel" + std::to_string(n), 10 * n);
+    s.SetString("Scheduler", "Execute5", "  script with blanks.fms ");
+    s.SetString("SerialDevices", "COM3", "/dev/pts/7");
+    s.SetBool("SocketControl", "Enabled", true);
+    ASSERT_TRUE(s.SaveSettings().Written);
+  }
+  const std::string first = ReadText(AppFile()) + "; kept by hand\r\n";
+  WriteText(AppFile(), first);
+  Settings again = Make();
+  again.LoadMainSettings();
+  again.LoadSchedulerSettings();
+  again.LoadDialogSettings();
+  EXPECT_EQ(again.GetString("Scheduler", "Execute5"), "  script with blanks.fms ");
+  EXPECT_EQ(again.GetString("SerialDevices", "com3"), "/dev/pts/7");
+  ASSERT_TRUE(again.SaveSettings().Written);
+  EXPECT_EQ(ReadText(AppFile()), first);
+}
+
+TEST_F(SettingsTest, BindingsLoadInStageOrderAndSaveBack) {
+  WriteText(AppFile(), "[General]\r\nDeviationLimit=88\r\nConnect=1\r\n");
+  Settings s = Make();
+  std::vector<std::string> order;
+  int limit = 0;
+  s.Bind(SettingsStage::MainApply, [&](const Settings&) { order.push_back("apply"); });
+  s.Bind(SettingsStage::MainConnect, [&](const Settings& v) {
+    order.push_back(v.GetBool("General", "Connect") ? "connect" : "stay");
+  });
+  s.Bind(
+      SettingsStage::MainValues,
+      [&](const Settings& v) {
+        order.push_back("values");
+        limit = v.GetInt("General", "DeviationLimit");
+      },
+      [&](Settings& v) { v.SetInt("General", "DeviationLimit", limit); });
+  s.Bind(SettingsStage::Dialogs, [&](const Settings&) { order.push_back("dialogs"); });
+  s.LoadMainSettings();
+  s.LoadDialogSettings();
+  EXPECT_EQ(order, (std::vector<std::string>{"values", "connect", "apply", "dialogs"}));
+  EXPECT_EQ(limit, 88);
+  limit = 101;
+  ASSERT_TRUE(s.SaveSettings().Written);
+  EXPECT_EQ(IniFile::Load(AppFile()).ReadInteger("General", "DeviationLimit", 0), 101);
+}
+
+TEST_F(SettingsTest, NeverLoadedNeverWrites) {
+  Settings s = Make();
+  EXPECT_FALSE(s.SaveSettings().Written);
+  EXPECT_FALSE(fs::exists(AppFile()));
+}
+
+TEST_F(SettingsTest, LineBreaksInAValueCannotForgeKeys) {
+  Settings s = Make();
+  s.LoadMainSettings();
+  s.SetString("General", "FTPHost", "host\r\nConnect=1");
+  ASSERT_TRUE(s.SaveSettings().Written);
+  const IniFile ini = IniFile::Load(AppFile());
+  EXPECT_EQ(ini.ReadString("General", "FTPHost", ""), "host  Connect=1");
+  EXPECT_FALSE(ini.ReadBool("General", "Connect", false));
+}
+
+TEST_F(SettingsTest, UnwritableProgramFolderFallsBackToUserCopy) {
+  // A program folder nobody can create files in, not even root: its path
+  // runs through a plain file.
+  WriteText(appDir.path + "blocker", "");
+  const std::string blocked = appDir.path + "blocker/";
+  {
+    Settings s(blocked, userDir.path);
+    s.LoadMainSettings();
+    s.SetInt("General", "Hue", 200);
+    const SettingsSaveResult r = s.SaveSettings();
+    EXPECT_TRUE(r.Written);
+    EXPECT_TRUE(r.UsedUserCopy);
+    EXPECT_EQ(r.Path, userDir.path + "kaveli.ini");
+  }
+  Settings next(blocked, userDir.path);
+  next.LoadMainSettings();
+  EXPECT_EQ(next.LoadedFrom(), userDir.path + "kaveli.ini");
+  EXPECT_EQ(next.GetInt("General", "Hue"), 200);
+}
+
+TEST_F(SettingsTest, NewerUserCopyWinsUntilTheProgramFolderTakesTheFileAgain) {
+  WriteText(AppFile(), "[General]\r\nHue=10\r\n");
+  WriteText(userDir.path + "kaveli.ini", "[General]\r\nHue=200\r\n");
+  fs::last_write_time(AppFile(), fs::file_time_type::clock::now() - std::chrono::hours(1));
+  Settings next = Make();
+  next.LoadMainSettings();
+  EXPECT_EQ(next.LoadedFrom(), userDir.path + "kaveli.ini");
+  EXPECT_EQ(next.GetInt("General", "Hue"), 200);
+  // The program folder is writable again: it takes the file and, being
+  // newer, wins from then on.
+  next.SetInt("General", "Hue", 5);
+  EXPECT_FALSE(next.SaveSettings().UsedUserCopy);
+  Settings third = Make();
+  third.LoadMainSettings();
+  EXPECT_EQ(third.LoadedFrom(), AppFile());
+  EXPECT_EQ(third.GetInt("General", "Hue"), 5);
+}
+
+}  // namespace
+}  // namespace sondaro
