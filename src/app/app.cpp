@@ -7,8 +7,10 @@ App::App(AppPorts ports)
       timers(ports.clock),
       status(view),
       link(timers, view, status, ports.serial, ports.tcp),
+      tuning(timers, view, link.state, link.readouts, link.queue, ports.dialogs),
       settings(ports.appFolder, ports.userConfigFolder) {
   WireLink();
+  WireModeTuning();
   WireSettings();
 }
 
@@ -16,9 +18,6 @@ App::~App() { Close(); }
 
 void App::WireLink() {
   link.connection.hooks.DebugError = [this](const std::string& m) { DebugError(m); };
-  // Until mode handling is wired, a link that comes up only asks for the
-  // tuned frequency.
-  link.connection.hooks.LinkUp = [this] { link.Send("?F"); };
 }
 
 void App::DebugError(const std::string&) {

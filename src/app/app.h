@@ -11,6 +11,7 @@
 #include "core/timer.h"
 #include "core/view.h"
 #include "link/device_link.h"
+#include "link/mode_tuning.h"
 
 namespace sondaro {
 
@@ -58,10 +59,12 @@ class App {
   ViewHub view;
   StatusBar status;
   DeviceLink link;
+  ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
   Settings settings;  // kaveli.ini; owners bind their values in their Wire*
 
  private:
   void WireLink();
+  void WireModeTuning();
   void WireSettings();
   void SaveSettingsOnClose();
   bool closed_ = false;

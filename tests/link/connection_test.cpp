@@ -59,8 +59,8 @@ TEST_F(ConnectionTest, SerialOpenAppliesLineSettingsAndAsksForFrequency) {
   EXPECT_EQ(c.ConnectionType(), "COM");
   EXPECT_TRUE(c.DisconnectEnabled());
   EXPECT_FALSE(c.ConnectEnabled());
-  Advance(1000);
-  EXPECT_EQ(serial.Written, (std::vector<std::string>{"?F"}));
+  Advance(1500);  // the mode order holds the next command back 400 ms
+  EXPECT_EQ(serial.Written, (std::vector<std::string>{"*E", "?F"}));
 }
 
 TEST_F(ConnectionTest, SerialOpenFailureReportsAndStaysIdle) {
@@ -127,8 +127,8 @@ TEST_F(ConnectionTest, TcpAttemptFailureRetriesEveryTwentySecondsInTheBackground
   tcp.Establish();
   EXPECT_EQ(c.ConnectionType(), "TCP");
   EXPECT_TRUE(c.DisconnectEnabled());
-  Advance(1000);
-  EXPECT_EQ(tcp.Written, (std::vector<std::string>{"?F"}));
+  Advance(1500);
+  EXPECT_EQ(tcp.Written, (std::vector<std::string>{"*E", "?F"}));
   // A connection lost after it was established is not retried.
   tcp.PeerCloses();
   EXPECT_EQ(c.ConnectionType(), "NONE");
