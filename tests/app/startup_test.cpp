@@ -1,0 +1,244 @@
+// Start-up from the settings file and the close that writes it back, against
+// a fake serial line and against the simulated analyzer.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/app.h"
+#include "core/ini_file.h"
+#include "sim/sim_link.h"
+#include "support/fakes.h"
+
+namespace sondaro {
+namespace {
+
+namespace fs = std::filesystem;
+using Commands = std::vector<std::string>;
+using Timed = std::vector<std::pair<Millis, std::string>>;
+
+struct TempDir {
+  TempDir() {
+    char pattern[] = "/tmp/sondaro-start-XXXXXX";
+    path = std::string(::mkdtemp(pattern)) + "/";
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+  void Write(const std::string& name, const std::string& text) const {
+    std::ofstream(path + name, std::ios::binary) << text;
+  }
+  std::string path;
+};
+
+class TimedSerial : public test::FakeSerialPort {
+ public:
+  explicit TimedSerial(const Clock& clock) : clock_(clock) {}
+  void Write(const std::string& bytes) override {
+    Log.emplace_back(clock_.Now(), bytes);
+    FakeSerialPort::Write(bytes);
+  }
+  Timed Log;
+
+ private:
+  const Clock& clock_;
+};
+
+Commands TextsOf(const Timed& log) {
+  Commands c;
+  for (const auto& [t, text] : log) c.push_back(text);
+  return c;
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  TempDir appDir, userDir;
+  VirtualClock clock;
+  TimedSerial serial{clock};
+  test::FakeTcpClient tcp;
+  SilentDialogs dialogs;
+  std::unique_ptr<App> app;
+
+  void Start() {
+    AppPorts ports{clock, serial, tcp, dialogs};
+    ports.appFolder = appDir.path;
+    ports.userConfigFolder = userDir.path;
+    app = std::make_unique<App>(ports);
+    app->LoadSettings();
+  }
+  void Advance(Millis ms) { AdvanceVirtual(clock, app->timers, ms); }
+  [[nodiscard]] IniFile Saved() const { return IniFile::Load(appDir.path + "kaveli.ini"); }
+};
+
+TEST_F(StartupTest, FirstStartWithoutAFile) {
+  Start();
+  EXPECT_EQ(app->link.connection.ConnectionType(), "NONE");
+  EXPECT_EQ(app->tuning.FrequencyList().size(), 206u);
+  EXPECT_EQ(app->tuning.FrequencyText(), "87.50 MHz");
+  EXPECT_EQ(app->link.connection.Settings.ComPortIndex, 0);
+  EXPECT_EQ(app->link.connection.Settings.Host, "127.0.0.1");
+  EXPECT_EQ(app->link.connection.Settings.PortText, "23");
+  EXPECT_EQ(app->link.connection.Settings.RGCON, 0);
+  EXPECT_EQ(app->link.readouts.Beveles5Caption, "Phase Diff.");
+  EXPECT_EQ(app->link.state.CurrentMode, 0);
+  app->Close();
+  const IniFile saved = Saved();
+  EXPECT_FALSE(saved.ReadBool("General", "Connect", true));
+  EXPECT_EQ(saved.ReadInteger("General", "Frequency", -1), 0);
+  EXPECT_EQ(saved.Sections().front(), "General");
+}
+
+TEST_F(StartupTest, SavedConnectReconnectsWithThePreferredModeAndKeysRoundTrip) {
+  appDir.Write("kaveli.ini",
+               "[General]\r\nCOMPort=2\r\nConnect=1\r\nOnline=1\r\nFineTuning=1\r\nFrequency=5\r\n"
+               "Mode=1\r\nHue=99\r\n[SerialDevices]\r\nCOM3=/dev/pts/9\r\n");
+  Start();
+  EXPECT_EQ(serial.OpenedDevice, "/dev/pts/9");
+  EXPECT_EQ(app->link.connection.ConnectionType(), "COM");
+  EXPECT_EQ(app->link.state.CurrentMode, 1);
+  EXPECT_TRUE(app->tuning.RdsPressed());
+  EXPECT_EQ(app->tuning.FrequencyList().size(), 411u);
+  EXPECT_EQ(app->tuning.FrequencyText(), "87.75 MHz");
+  EXPECT_EQ(app->link.readouts.Beveles5Caption, "Deviation MAX");
+  Advance(3000);
+  // RDS mode, the frequency, then the online switch; "*D" holds the queue 400 ms.
+  EXPECT_EQ(serial.Log, (Timed{{1000, "*D"}, {1400, "?F"}, {1430, "*M"}}));
+
+  // Changes during the run go to the file at close.
+  app->tuning.Button1Click();
+  app->tuning.PreferredMode = 0;
+  app->tuning.FineTuningChecked = false;  // takes effect at the next start
+  app->Close();
+  const IniFile saved = Saved();
+  EXPECT_TRUE(saved.ReadBool("General", "Connect", false));
+  EXPECT_EQ(saved.ReadInteger("General", "Frequency", -1), 6);
+  EXPECT_EQ(saved.ReadInteger("General", "Mode", -1), 0);
+  EXPECT_FALSE(saved.ReadBool("General", "FineTuning", true));
+  EXPECT_TRUE(saved.ReadBool("General", "Online", false));
+  EXPECT_EQ(saved.ReadInteger("General", "COMPort", -1), 2);
+  EXPECT_EQ(saved.ReadInteger("General", "Hue", -1), 99);  // held for its owner
+  EXPECT_EQ(saved.ReadString("SerialDevices", "COM3", ""), "/dev/pts/9");
+}
+
+TEST_F(StartupTest, ClosingWhileDisconnectedSavesNoConnect) {
+  appDir.Write("kaveli.ini", "[General]\r\nConnect=1\r\n");
+  Start();
+  app->link.connection.BitBtn3Click();
+  app->Close();
+  EXPECT_FALSE(Saved().ReadBool("General", "Connect", true));
+}
+
+TEST_F(StartupTest, AFailedSaveIsReportedNotSwallowed) {
+  // Both folders run through plain files, so neither can take the file.
+  appDir.Write("a", "");
+  appDir.Write("u", "");
+  AppPorts ports{clock, serial, tcp, dialogs};
+  ports.appFolder = appDir.path + "a/";
+  ports.userConfigFolder = appDir.path + "u/";
+  App blocked(ports);
+  blocked.LoadSettings();
+  blocked.Close();
+  ASSERT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_NE(dialogs.Messages[0].find("Settings could not be saved"), std::string::npos);
+}
+
+// The same start against the simulated analyzer: what it received and when.
+class SimStartupTest : public ::testing::Test {
+ protected:
+  TempDir appDir, userDir;
+  VirtualClock clock;
+  SilentDialogs dialogs;
+  sim::SimulatedAnalyzerPorts ports{clock};
+  std::unique_ptr<App> app;
+
+  void SetUp() override {
+    // 98.50 MHz is entry 110 of the 100 kHz list.
+    appDir.Write("kaveli.ini", "[General]\r\nConnect=1\r\nFrequency=110\r\n");
+    AppPorts p{clock, ports.Serial(), ports.Tcp(), dialogs};
+    p.appFolder = appDir.path;
+    p.userConfigFolder = userDir.path;
+    app = std::make_unique<App>(p);
+    ports.Attach(app->timers);
+    app->LoadSettings();
+  }
+  void TearDown() override {
+    ports.Detach();
+    app.reset();
+  }
+  void Advance(Millis ms) { AdvanceVirtual(clock, app->timers, ms); }
+  // Commands received from `from` on, with the time since the first of them.
+  [[nodiscard]] Timed ReceivedSince(std::size_t from) const {
+    const auto& r = ports.ReceivedCommands();
+    Timed out;
+    for (std::size_t i = from; i < r.size(); ++i) out.emplace_back(r[i].first - r[from].first, r[i].second);
+    return out;
+  }
+};
+
+TEST_F(SimStartupTest, ConnectTuneSwitchModesAndAcquireAll) {
+  Advance(2000);
+  EXPECT_EQ(ReceivedSince(0), (Timed{{0, "*E"}, {400, "?F"}, {430, "*m"}}));
+  EXPECT_EQ(ports.ReceivedCommands()[0].first, 1000);  // the first pacing tick
+  EXPECT_FALSE(app->link.readouts.Label1.empty());     // the analyzer answered "?F"
+
+  std::size_t mark = ports.ReceivedCommands().size();
+  ASSERT_EQ(app->tuning.FrequencyText(), "98.50 MHz");
+  const Millis tunedAt = clock.Now();
+  app->tuning.IAeverButton19Click();
+  Advance(5000);
+  const Timed tune = ReceivedSince(mark);
+  ASSERT_EQ(TextsOf(tune), (Commands{"098500*F", "?F", "?Q", "?I"}));
+  EXPECT_EQ(tune[1].first, 30);
+  // The follow-up is queued 3.5 s after the click and leaves at the next tick.
+  const Millis followUp = ports.ReceivedCommands()[mark + 2].first - tunedAt;
+  EXPECT_GE(followUp, 3500);
+  EXPECT_LE(followUp, 3530);
+  EXPECT_EQ(tune[3].first - tune[2].first, 30);
+  EXPECT_EQ(ports.GetModel().TunedKHz(), 98500);
+  EXPECT_TRUE(app->link.state.IfValid);
+  // The "?F" right after the tune order may still find the synthesiser
+  // settling; a double-click on the readout asks again.
+  mark = ports.ReceivedCommands().size();
+  app->tuning.Label1DblClick();
+  Advance(1000);
+  EXPECT_NE(app->link.readouts.Label1.find("98.50"), std::string::npos) << app->link.readouts.Label1;
+
+  EXPECT_EQ(TextsOf(ReceivedSince(mark)), (Commands{"?F"}));
+
+  // Each mode button's order leaves at the next pacing tick.
+  struct Switch {
+    void (ModeTuning::*click)();
+    const char* command;
+    sim::Mode mode;
+  } switches[] = {{&ModeTuning::IAeverButton33Click, "*D", sim::Mode::Rds},
+                  {&ModeTuning::IAeverButton34Click, "*E", sim::Mode::Measuring}};
+  for (const Switch& sw : switches) {
+    mark = ports.ReceivedCommands().size();
+    const Millis clickAt = clock.Now();
+    (app->tuning.*sw.click)();
+    Advance(1000);
+    ASSERT_EQ(TextsOf(ReceivedSince(mark)), (Commands{sw.command}));
+    EXPECT_LE(ports.ReceivedCommands()[mark].first - clickAt, 30);
+    EXPECT_EQ(ports.GetModel().CurrentMode(), sw.mode);
+  }
+
+  mark = ports.ReceivedCommands().size();
+  int cleared = 0;
+  app->tuning.hooks.ClearMPX = [&] { ++cleared; };
+  const Millis before = clock.Now();
+  app->tuning.BitBtn19Click();
+  EXPECT_EQ(clock.Now() - before, 600);
+  Advance(4000);
+  EXPECT_EQ(cleared, 1);
+  // The capture request holds the queue 450 ms; the repeats were dropped.
+  EXPECT_EQ(ReceivedSince(mark), (Timed{{0, "1?W"}, {450, "?B"}}));
+
+  app->Close();
+  EXPECT_TRUE(IniFile::Load(appDir.path + "kaveli.ini").ReadBool("General", "Connect", false));
+}
+
+}  // namespace
+}  // namespace sondaro
