@@ -8,9 +8,12 @@ App::App(AppPorts ports)
       status(view),
       link(timers, view, status, ports.serial, ports.tcp),
       tuning(timers, view, link.state, link.readouts, link.queue, ports.dialogs),
+      rds(view, link, ports.dialogs, ports.network, ports.shell, ports.appFolder,
+          ports.quilletPort),
       settings(ports.appFolder, ports.userConfigFolder) {
   WireLink();
   WireModeTuning();
+  WireRds();
   WireSettings();
 }
 
@@ -29,6 +32,7 @@ void App::Close() {
   closed_ = true;
   linkUpAtClose_ = link.connection.DisconnectEnabled();
   if (link.connection.ConnectionType() == "COM") link.connection.BitBtn3Click();
+  rds.relay.SendToQuillet(kQuilletExit);  // the decoder closes too
   SaveSettingsOnClose();  // last but the FTP close
 }
 

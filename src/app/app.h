@@ -12,6 +12,7 @@
 #include "core/view.h"
 #include "link/device_link.h"
 #include "link/mode_tuning.h"
+#include "rds/rds.h"
 
 namespace sondaro {
 
@@ -26,6 +27,8 @@ struct AppPorts {
   std::string appFolder = "./";
   // Starts programs and opens documents; null where nothing may be launched.
   Shell* shell = nullptr;
+  // The Quillet relay listens here; fixed in the program, free ones in tests.
+  int quilletPort = kQuilletPort;
   // Per-user folder for the settings when appFolder is not writable; empty:
   // $XDG_CONFIG_HOME/sondaro/ (or ~/.config/sondaro/).
   std::string userConfigFolder;
@@ -60,11 +63,13 @@ class App {
   StatusBar status;
   DeviceLink link;
   ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
+  RdsSubsystem rds;
   Settings settings;  // kaveli.ini; owners bind their values in their Wire*
 
  private:
   void WireLink();
   void WireModeTuning();
+  void WireRds();
   void WireSettings();
   void SaveSettingsOnClose();
   bool closed_ = false;

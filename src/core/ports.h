@@ -73,6 +73,8 @@ class TcpServer {
   virtual void Stop() = 0;
   [[nodiscard]] virtual bool IsListening() const = 0;
   [[nodiscard]] virtual std::vector<TcpServerClient*> Clients() const = 0;
+  // Why the last Listen failed ("The address is protected", ...); may be empty.
+  [[nodiscard]] virtual std::string ErrorText() const { return {}; }
   std::function<void(TcpServerClient&)> OnClientConnected;
   std::function<void(TcpServerClient&)> OnClientDisconnected;
   std::function<void(TcpServerClient&, const std::string& chunk)> OnClientRead;

@@ -9,6 +9,9 @@ class QtTcpServer::Client final : public TcpServerClient {
   Client(QTcpSocket* socket, int id) : socket_(socket), id_(id) {}
   void Write(const std::string& bytes) override {
     socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Hand the bytes to the system now: a last message written on the way
+    // out (the relay's "EXIT" group) must not die in Qt's buffer.
+    socket_->flush();
   }
   void Close() override { socket_->disconnectFromHost(); }
   [[nodiscard]] int Id() const override { return id_; }

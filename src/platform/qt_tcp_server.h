@@ -18,6 +18,9 @@ class QtTcpServer final : public QObject, public TcpServer {
   void Stop() override;
   [[nodiscard]] bool IsListening() const override { return server_.isListening(); }
   [[nodiscard]] std::vector<TcpServerClient*> Clients() const override;
+  [[nodiscard]] std::string ErrorText() const override {
+    return server_.errorString().toStdString();
+  }
   [[nodiscard]] int ListeningPort() const { return server_.serverPort(); }
 
  private:

@@ -1,0 +1,135 @@
+#pragma once
+// Test support for the RDS subsystem: dialogs that answer from a script, a
+// temporary folder, and an App on fake link ports with a real relay server
+// on a free loopback port.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/app.h"
+#include "support/fakes.h"
+#include "support/posix_tcp_server.h"
+
+namespace sondaro::test {
+
+// Answers questions and file dialogs from queues; records every box shown.
+class ScriptedDialogs : public Dialogs {
+ public:
+  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+  bool Confirm(const std::string& text) override {
+    Questions.push_back(text);
+    if (Answers.empty()) return false;
+    const bool a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+  bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
+  std::string OpenFileName(const std::string&, const std::string& folder,
+                           const std::string& filter) override {
+    OpenFolders.push_back(folder);
+    LastFilter = filter;
+    return Pop(OpenAnswers);
+  }
+  std::string SaveFileName(const std::string&, const std::string& proposal,
+                           const std::string& filter) override {
+    SaveProposals.push_back(proposal);
+    LastFilter = filter;
+    return Pop(SaveAnswers);
+  }
+
+  std::vector<std::string> Messages, Questions, OpenFolders, SaveProposals;
+  std::deque<bool> Answers;
+  std::deque<std::string> OpenAnswers, SaveAnswers;
+  std::string LastFilter;
+
+ private:
+  static std::string Pop(std::deque<std::string>& q) {
+    if (q.empty()) return {};
+    std::string s = q.front();
+    q.pop_front();
+    return s;
+  }
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder() {
+    path_ = std::filesystem::temp_directory_path() /
+            ("sondaro-rds-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  // With a trailing "/".
+  [[nodiscard]] std::string Path() const { return path_.string() + "/"; }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path path_;
+};
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// One reply section as the analyzer frames it.
+inline std::string Section(const std::string& header, const std::string& body) {
+  return header + ":\r\n" + body + "\r\n\r\n";
+}
+
+class RdsAppFixture : public ::testing::Test {
+ protected:
+  VirtualClock clock;
+  FakeSerialPort serial;
+  FakeTcpClient tcp;
+  ScriptedDialogs dialogs;
+  PosixNetworkFactory network;
+  RecordingShell shell;
+  TempFolder folder;
+  int relayPort = FreeLoopbackPort();
+  App app{AppPorts{.clock = clock,
+                   .serial = serial,
+                   .tcp = tcp,
+                   .dialogs = dialogs,
+                   .network = &network,
+                   .appFolder = folder.Path(),
+                   .shell = &shell,
+                   .quilletPort = relayPort,
+                   .userConfigFolder = folder.Path()}};
+
+  void Advance(Millis ms) { AdvanceVirtual(clock, app.timers, ms); }
+  void ConnectSerial() {
+    app.link.connection.Settings.RGCON = 0;
+    app.link.connection.BitBtn2Click();
+    Advance(4000);
+    serial.Written.clear();
+  }
+  void Receive(const std::string& bytes, Millis settle = 1000) {
+    serial.Arrive(bytes);
+    Advance(settle);
+  }
+  // Everything written to the analyzer so far, in order.
+  [[nodiscard]] std::vector<std::string> Written() const { return serial.Written; }
+  // The servers the relay made (other subsystems may make their own).
+  [[nodiscard]] std::vector<PosixTcpServer*> RelayServers() const {
+    std::vector<PosixTcpServer*> out;
+    for (PosixTcpServer* s : network.Made)
+      if (s->BoundPort == relayPort) out.push_back(s);
+    return out;
+  }
+  [[nodiscard]] PosixTcpServer* RelayServer() const {
+    const auto servers = RelayServers();
+    return servers.empty() ? nullptr : servers.back();
+  }
+};
+
+}  // namespace sondaro::test
