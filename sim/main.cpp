@@ -242,12 +242,10 @@ int main(int argc, char** argv) {
     now = clock.Now() - start;
 
     char buf[4096];
+    int accepted = -1;
     if (fds[0].revents & POLLIN) {
-      const int c = accept(listener, nullptr, nullptr);
-      if (c >= 0) {
-        SetNonBlocking(c);
-        clients.push_back(c);
-      }
+      accepted = accept(listener, nullptr, nullptr);
+      if (accepted >= 0) SetNonBlocking(accepted);
     }
     std::size_t first = 1;
     if (ptyMaster >= 0) {
@@ -272,6 +270,7 @@ int main(int argc, char** argv) {
       else close(fds[i].fd);
     }
     clients = alive;
+    if (accepted >= 0) clients.push_back(accepted);
 
     const std::string out = model.TakeOutput(now);
     if (!out.empty()) {

@@ -184,10 +184,10 @@ void Model::Execute(Millis now, const Command& c) {
     if (!ok) return;
     // M40 has no alarm memory to show.
     if (c.Letter == 'h' && options_.Device == DeviceModel::M40) return;
-    Pending p{now + ReplyDelay(c.Letter), c};
-    auto at = std::upper_bound(pending_.begin(), pending_.end(), p.Due,
-                               [](Millis due, const Pending& q) { return due < q.Due; });
-    pending_.insert(at, p);
+    // Queries are worked off one after the other, so replies keep their order.
+    Millis due = now + ReplyDelay(c.Letter);
+    if (!pending_.empty()) due = std::max(due, pending_.back().Due);
+    pending_.push_back({due, c});
     return;
   }
   switch (c.Letter) {

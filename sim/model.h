@@ -40,7 +40,7 @@ class Model {
   static constexpr double kBytesPerMs = 19200.0 / 10.0 / 1000.0;
   static constexpr double kIfCentreKHz = 323.25;
   static constexpr double kNoiseFloorDbuv = -3.0;
-  static constexpr std::size_t kTxBacklogLimit = 32768;
+  static constexpr std::size_t kTxBacklogLimit = 8192;  // about 4 s of line time
 
   // wallAtZero: local wall time (ms since 1970) at model time 0, for CT.
   Model(World world, SimOptions options, std::optional<RdsLog> log = std::nullopt,

@@ -334,9 +334,12 @@ std::vector<std::pair<std::string, std::string>> RdsDecoder::DataSections() cons
   if (diSeen_ == 15) out.emplace_back("DI", " " + std::to_string(di_));
   if (ct_) out.emplace_back("CT", *ct_);
   if (!af_.empty()) {
+    // Pairs arrive in rotation; the list is shown in frequency order.
+    std::vector<int> af = af_;
+    std::sort(af.begin(), af.end());
     std::string body;
-    for (std::size_t i = 0; i < af_.size(); ++i) {
-      std::snprintf(buf, sizeof buf, "%5.1f MHz", af_[i] / 1000.0);
+    for (std::size_t i = 0; i < af.size(); ++i) {
+      std::snprintf(buf, sizeof buf, "%5.1f MHz", af[i] / 1000.0);
       if (i) body += "\r\n";
       body += buf;
     }
