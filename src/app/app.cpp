@@ -12,10 +12,10 @@ App::App(AppPorts ports)
           ports.quilletPort),
       settings(ports.appFolder, ports.userConfigFolder) {
   WireLink();
-  WireMeasure();
   WireModeTuning();
   WireRds();
   WireSettings();
+  WireAutomation();
 }
 
 App::~App() { Close(); }
@@ -24,14 +24,13 @@ void App::WireLink() {
   link.connection.hooks.DebugError = [this](const std::string& m) { DebugError(m); };
 }
 
-void App::DebugError(const std::string&) {
-  // Reported through the script interpreter once it exists.
-}
+void App::DebugError(const std::string& message) { automation.script.DebugError(message); }
 
 void App::Close() {
   if (closed_) return;
   closed_ = true;
   linkUpAtClose_ = link.connection.DisconnectEnabled();
+  CloseAutomation();  // the script stops, the socket control server closes
   if (link.connection.ConnectionType() == "COM") link.connection.BitBtn3Click();
   rds.relay.SendToQuillet(kQuilletExit);  // the decoder closes too
   SaveSettingsOnClose();  // last but the FTP close

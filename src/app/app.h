@@ -11,10 +11,7 @@
 #include "core/timer.h"
 #include "core/view.h"
 #include "link/device_link.h"
-#include "measure/deviation_histogram.h"
-#include "measure/modulation_power.h"
-#include "output/chart_images.h"
-#include "output/data_files.h"
+#include "automation/automation.h"
 #include "link/mode_tuning.h"
 #include "rds/rds.h"
 
@@ -36,10 +33,6 @@ struct AppPorts {
   // Per-user folder for the settings when appFolder is not writable; empty:
   // $XDG_CONFIG_HOME/sondaro/ (or ~/.config/sondaro/).
   std::string userConfigFolder;
-  // The off-screen bitmap chart images are drawn into, and the clipboard;
-  // without them saving an image fails and copying does nothing.
-  BitmapCanvas* bitmap = nullptr;
-  Clipboard* clipboard = nullptr;
 };
 
 class App {
@@ -70,20 +63,19 @@ class App {
   ViewHub view;
   StatusBar status;
   DeviceLink link;
-  DeviationHistogram deviation{ports_.clock, view, link};
-  ModulationPower power{ports_.clock, view, link};
-  ChartImages images{ports_.bitmap, ports_.clipboard, ports_.dialogs, ports_.appFolder};
-  DataFiles dataFiles{ports_.dialogs, ports_.appFolder, link.state, deviation, power};
   ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
   RdsSubsystem rds;
+  Automation automation{timers, view, MakeScriptHost(), ports_.network};  // scripts, socket control
   Settings settings;  // kaveli.ini; owners bind their values in their Wire*
 
  private:
   void WireLink();
-  void WireMeasure();
   void WireModeTuning();
   void WireRds();
   void WireSettings();
+  void WireAutomation();
+  void CloseAutomation();
+  std::unique_ptr<ScriptHost> MakeScriptHost();
   void SaveSettingsOnClose();
   bool closed_ = false;
   bool linkUpAtClose_ = false;  // "Connect" is saved as the link was before closing

@@ -1,0 +1,116 @@
+// Scripts and the socket control server: the operations script keywords
+// reach, and the [General] / [SocketControl] settings of the subsystem.
+#include "app/app.h"
+#include "link/com_ports.h"
+
+namespace sondaro {
+
+namespace {
+
+// The ScriptHost of the program: every keyword acts through the same
+// operation as the control it stands for.
+class AppScriptHost final : public ScriptHost {
+ public:
+  explicit AppScriptHost(App& app) : app_(app) {}
+
+  void Send(const std::string& command) override { app_.link.Send(command); }
+  bool CommandQueueEmpty() const override { return app_.link.queue.Empty(); }
+  bool MaSeCekat() const override { return app_.link.queue.MaSeCekat(); }
+  void StampActivity() override { app_.link.state.LastActivity = app_.GetClock().Now(); }
+  bool ConnectEnabled() const override { return app_.link.connection.ConnectEnabled(); }
+  bool DisconnectEnabled() const override { return app_.link.connection.DisconnectEnabled(); }
+  bool SelectSerialPort(int number) override {
+    if (number < 1 || number > kComPortCount) return false;
+    LinkSettings& s = app_.link.connection.Settings;
+    s.RGCON = 0;
+    s.ComPortIndex = number - 1;
+    app_.view.Changed(Area::Connection);
+    return true;
+  }
+  void SelectTcpHost(const std::string& host) override {
+    LinkSettings& s = app_.link.connection.Settings;
+    s.RGCON = 1;
+    s.Host = host;
+    app_.view.Changed(Area::Connection);
+  }
+  void PressConnect() override { app_.link.connection.BitBtn2Click(); }
+  void PressDisconnect() override { app_.link.connection.BitBtn3Click(); }
+
+  void SetStatusText(const std::string& text) override { app_.status.SetText(text); }
+  void ShowPage(int index) override {
+    if (app_.automation.ui.ShowPage) app_.automation.ui.ShowPage(index);
+  }
+  void CloseMainWindow() override {
+    if (app_.automation.ui.CloseMainWindow) app_.automation.ui.CloseMainWindow();
+  }
+  Dialogs& GetDialogs() override { return app_.GetDialogs(); }
+  Shell* GetShell() override { return app_.ports_.shell; }
+  const std::string& AppFolder() const override { return app_.AppFolder(); }
+  void SocketGet(const std::string& text) override { app_.automation.socket.Get(text); }
+
+  void StopRunningWork() override {}
+
+  void ReadReadings(ScriptReadings& r) const override {
+    const MeasurementState& m = app_.link.state;
+    r.FrequencyText = m.FrequencyText;
+    r.PilotText = m.PilotText;
+    r.PhaseText = m.PhaseText;
+    r.QualityText = m.QualityText;
+    r.LevelText = m.LevelText;
+    r.DeviationMaxText = m.DeviationMaxText;
+    r.DeviationMaxHoldText = m.DeviationMaxHoldText;
+    r.BalanceText = m.BalanceText;
+    r.RdsDeviationText = m.RdsDeviationText;
+    r.Connected = app_.link.connection.DisconnectEnabled();
+  }
+  std::string GetStationDetail(int, long long) const override { return {}; }
+
+ private:
+  App& app_;
+};
+
+}  // namespace
+
+std::unique_ptr<ScriptHost> App::MakeScriptHost() { return std::make_unique<AppScriptHost>(*this); }
+
+void App::WireAutomation() {
+  ScriptInterpreter& script = automation.script;
+  settings.Bind(
+      SettingsStage::MainValues,
+      [&script](const Settings& s) {
+        script.Settings.DebugMode = s.GetBool("General", "DebugMode");
+        script.Settings.RegisterEnabled = s.GetBool("General", "RegisterEnabled");
+        // The script dialogs always begin in the program folder.
+        script.Settings.DialogFolder = s.AppFolder();
+      },
+      [&script](Settings& s) {
+        s.SetBool("General", "DebugMode", script.Settings.DebugMode);
+        s.SetBool("General", "RegisterEnabled", script.Settings.RegisterEnabled);
+        s.SetString("General", "OD1Dir", script.Settings.DialogFolder);
+      });
+  SocketControl& socket = automation.socket;
+  settings.Bind(
+      SettingsStage::Dialogs,
+      [&socket](const Settings& s) {
+        SocketControlSettings& c = socket.Settings;
+        c.Enabled = s.GetBool("SocketControl", "Enabled");
+        c.Echo = s.GetBool("SocketControl", "Echo");
+        c.Port = s.GetString("SocketControl", "Port");
+        if (s.Find("SocketControl", "Address")) c.Address = s.GetString("SocketControl", "Address");
+        socket.Apply();
+      },
+      [&socket](Settings& s) {
+        const SocketControlSettings& c = socket.Settings;
+        s.SetBool("SocketControl", "Enabled", c.Enabled);
+        s.SetBool("SocketControl", "Echo", c.Echo);
+        s.SetString("SocketControl", "Port", c.Port);
+        s.SetString("SocketControl", "Address", c.Address);
+      });
+}
+
+void App::CloseAutomation() {
+  automation.script.StopScript();
+  automation.socket.Stop();
+}
+
+}  // namespace sondaro

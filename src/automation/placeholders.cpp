@@ -1,0 +1,216 @@
+#include "automation/placeholders.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "core/formats.h"
+#include "core/text.h"
+
+namespace sondaro {
+
+namespace {
+
+char Up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t from) {
+  if (what.empty() || text.size() < what.size()) return std::string_view::npos;
+  for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
+    std::size_t k = 0;
+    while (k < what.size() && Up(text[i + k]) == Up(what[k])) ++k;
+    if (k == what.size()) return i;
+  }
+  return std::string_view::npos;
+}
+
+class Chain {
+ public:
+  explicit Chain(const PlaceholderSources& s) : s_(s) {}
+
+  // Selected bandscan station, or 0 when STATIONINDEX is missing or out of
+  // any sensible range.
+  long long Station() const {
+    const ScVar* var = nullptr;
+    for (const ScVar& v : s_.Variables)
+      if (v.Name == "STATIONINDEX") var = &v;
+    if (!var || !s_.StrToNumber) return 0;
+    const double n = std::trunc(s_.StrToNumber(var->Value));
+    return n >= 1 && n <= 1e9 ? static_cast<long long>(n) : 0;
+  }
+  std::string StationDetail(int selector) const {
+    const long long station = Station();
+    if (station < 1 || !s_.GetStationDetail) return {};
+    return s_.GetStationDetail(selector, station);
+  }
+  const ScriptReadings& R() const { return s_.Readings; }
+  Millis Wall() const { return s_.WallNow; }
+
+ private:
+  const PlaceholderSources& s_;
+};
+
+using Source = std::string (*)(const Chain&);
+
+struct Placeholder {
+  std::string_view Name;
+  Source Value;
+};
+
+std::string Lead(const std::string& s) { return RemoveLeadingBlanks(s); }
+
+// 98.50 MHz -> 09850: a five-digit frequency in units of 10 kHz.
+std::string Freq(const std::string& text) {
+  std::string s = RemoveAll(text, ",");
+  s = RemoveAll(s, " MHz");
+  s = RemoveAll(s, ".");
+  s = RemoveLeadingBlanks(s);
+  if (s.size() < 5) s = "0" + s;
+  return s;
+}
+
+std::string Phase(const std::string& text) {
+  return text.empty() ? "No phase relation found." : RemoveLeadingBlanks(text);
+}
+
+std::string StatPair(const std::array<std::string, 4>& lines, std::size_t first) {
+  return lines[first] + ", " + lines[first + 1];
+}
+
+// Chain order: longer names before their beginnings.
+constexpr Placeholder kTable[] = {
+    {"%time", [](const Chain& c) { return FormatDateTime("hh-nn-ss", c.Wall()); }},
+    {"%date", [](const Chain& c) { return FormatDateTime("yyyy-mm-dd", c.Wall()); }},
+    {"%frequency_", [](const Chain& c) { return StrJenCislo(Lead(c.R().FrequencyText)); }},
+    {"%frequency", [](const Chain& c) { return Lead(c.R().FrequencyText); }},
+    {"%freq", [](const Chain& c) { return Freq(c.R().FrequencyText); }},
+    {"%pilot_", [](const Chain& c) { return StrJenCislo(Lead(c.R().PilotText)); }},
+    {"%pilot", [](const Chain& c) { return Lead(c.R().PilotText); }},
+    {"%phase_",
+     [](const Chain& c) {
+       return c.R().PhaseText.empty() ? Phase("") : StrJenCislo(Lead(c.R().PhaseText));
+     }},
+    {"%phase", [](const Chain& c) { return Phase(c.R().PhaseText); }},
+    {"%connected", [](const Chain& c) { return std::string(c.R().Connected ? "1" : "0"); }},
+    {"%quality", [](const Chain& c) { return Lead(c.R().QualityText); }},
+    {"%level_", [](const Chain& c) { return StrJenCislo(c.R().LevelText); }},
+    {"%level", [](const Chain& c) { return c.R().LevelText; }},
+    {"%abovelimit", [](const Chain& c) { return FormatFixed(c.R().AbovePercent, 1); }},
+    {"%maxat", [](const Chain& c) { return std::to_string(c.R().MaxAtKHz); }},
+    {"%totalsamples", [](const Chain& c) { return std::to_string(c.R().TotalSamples); }},
+    {"%min_", [](const Chain& c) { return StrJenCislo(c.R().MinText); }},
+    {"%maxhold_", [](const Chain& c) { return StrJenCislo(c.R().DeviationMaxText); }},
+    {"%tsmaxhold_", [](const Chain& c) { return StrJenCislo(c.R().DeviationMaxHoldText); }},
+    {"%min", [](const Chain& c) { return c.R().MinText; }},
+    {"%maxhold", [](const Chain& c) { return c.R().DeviationMaxText; }},
+    {"%tsmaxhold", [](const Chain& c) { return c.R().DeviationMaxHoldText; }},
+    {"%balance", [](const Chain& c) { return c.R().BalanceText; }},
+    {"%pmlast_", [](const Chain& c) { return StrJenCislo(c.R().PmLastText); }},
+    {"%pmmax_", [](const Chain& c) { return StrJenCislo(c.R().PmMaxText); }},
+    {"%pmmin_", [](const Chain& c) { return StrJenCislo(c.R().PmMinText); }},
+    {"%pmave_", [](const Chain& c) { return StrJenCislo(c.R().PmAveText); }},
+    {"%pmlast", [](const Chain& c) { return c.R().PmLastText; }},
+    {"%pmmax", [](const Chain& c) { return c.R().PmMaxText; }},
+    {"%pmmin", [](const Chain& c) { return c.R().PmMinText; }},
+    {"%pmave", [](const Chain& c) { return c.R().PmAveText; }},
+    {"%stationcount", [](const Chain& c) { return std::to_string(c.R().StationCount); }},
+    {"%station.frequency", [](const Chain& c) { return c.StationDetail(0); }},
+    {"%station.level", [](const Chain& c) { return c.StationDetail(1); }},
+    {"%station.noise", [](const Chain& c) { return c.StationDetail(2); }},
+    {"%station.rdspi", [](const Chain& c) { return c.StationDetail(3); }},
+    {"%station.rdsps", [](const Chain& c) { return c.StationDetail(4); }},
+    {"%lmaxdb", [](const Chain& c) { return FormatFixed(c.R().LMaxDb, 1); }},
+    {"%rmaxdb", [](const Chain& c) { return FormatFixed(c.R().RMaxDb, 1); }},
+    {"%rdspi", [](const Chain& c) { return c.R().RdsPI; }},
+    {"%rdsps", [](const Chain& c) { return c.R().RdsPS; }},
+    {"%rdsrt", [](const Chain& c) { return c.R().RdsRT; }},
+    {"%rdsct", [](const Chain& c) { return c.R().RdsCT; }},
+    {"%rdsptyn", [](const Chain& c) { return c.R().RdsPTYN; }},
+    {"%rdspty", [](const Chain& c) { return c.R().RdsPTY; }},
+    {"%rdsecc", [](const Chain& c) { return c.R().RdsECC; }},
+    {"%rdsms", [](const Chain& c) { return c.R().RdsMS; }},
+    {"%rdstp", [](const Chain& c) { return c.R().RdsTP; }},
+    {"%rdsta", [](const Chain& c) { return c.R().RdsTA; }},
+    {"%rdsdi", [](const Chain& c) { return c.R().RdsDI; }},
+    {"%rdsstat1", [](const Chain& c) { return StatPair(c.R().GroupStatsA, 0); }},
+    {"%rdsstat2", [](const Chain& c) { return StatPair(c.R().GroupStatsA, 2); }},
+    {"%rdsstat3", [](const Chain& c) { return StatPair(c.R().GroupStatsB, 0); }},
+    {"%rdsstat4", [](const Chain& c) { return StatPair(c.R().GroupStatsB, 2); }},
+    {"%rdseon", [](const Chain& c) { return c.R().RdsEON; }},
+    {"%rdsaf", [](const Chain& c) { return c.R().RdsAF; }},
+    {"%rdserr", [](const Chain& c) { return c.R().RdsErrors; }},
+    {"%rds_", [](const Chain& c) { return StrJenCislo(Lead(c.R().RdsDeviationText)); }},
+    {"%rds", [](const Chain& c) { return Lead(c.R().RdsDeviationText); }},
+    {"%cr", [](const Chain&) { return std::string(kCrLf); }},
+    {"%tab", [](const Chain&) { return std::string("\t"); }},
+};
+
+}  // namespace
+
+namespace {
+
+// Replace-all that stops growing the text at `limit` characters; false when
+// it had to cut.
+bool ReplaceLimited(std::string& text, std::string_view from, std::string_view to,
+                    std::size_t limit) {
+  std::size_t pos = FindNoCase(text, from, 0);
+  if (pos == std::string_view::npos) return true;
+  std::string out;
+  std::size_t done = 0;
+  while (pos != std::string_view::npos) {
+    out.append(text, done, pos - done);
+    out.append(to);
+    done = pos + from.size();
+    if (out.size() > limit) {
+      out.resize(limit);
+      text = std::move(out);
+      return false;
+    }
+    pos = FindNoCase(text, from, done);
+  }
+  out.append(text, done, std::string::npos);
+  const bool complete = out.size() <= limit;
+  if (!complete) out.resize(limit);
+  text = std::move(out);
+  return complete;
+}
+
+}  // namespace
+
+std::string ReplaceAllNoCase(std::string text, std::string_view from, std::string_view to) {
+  ReplaceLimited(text, from, to, std::string::npos);
+  return text;
+}
+
+PlaceholderResult ReplacePlaceholders(std::string argument, const PlaceholderSources& s) {
+  PlaceholderResult r{std::move(argument), true};
+  std::string& a = r.Text;
+  // Every placeholder starts with "%"; text without one passes untouched.
+  if (a.find('%') == std::string::npos) return r;
+  const Chain chain(s);
+  for (const Placeholder& p : kTable) {
+    // A value is computed only when its placeholder occurs.
+    if (FindNoCase(a, p.Name, 0) == std::string_view::npos) continue;
+    if (!ReplaceLimited(a, p.Name, p.Value(chain), kMaxArgumentLength)) return {a, false};
+  }
+  for (const ScVar& v : s.Variables) {
+    if (a.find('%') == std::string::npos) break;
+    if (!ReplaceLimited(a, "%" + v.Name, v.Value, kMaxArgumentLength)) return {a, false};
+  }
+  return r;
+}
+
+std::vector<std::string_view> PlaceholderNames() {
+  std::vector<std::string_view> names;
+  for (const Placeholder& p : kTable) names.push_back(p.Name);
+  return names;
+}
+
+std::string SanitizeFileName(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || std::string_view("\"*?/\\#%:|<>^").find(c) != std::string_view::npos) c = '_';
+  }
+  return out;
+}
+
+}  // namespace sondaro
