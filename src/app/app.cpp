@@ -12,6 +12,7 @@ App::App(AppPorts ports)
           ports.quilletPort),
       settings(ports.appFolder, ports.userConfigFolder) {
   WireLink();
+  WireMeasure();
   WireModeTuning();
   WireRds();
   WireSettings();

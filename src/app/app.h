@@ -12,6 +12,10 @@
 #include "core/view.h"
 #include "link/device_link.h"
 #include "automation/automation.h"
+#include "measure/deviation_histogram.h"
+#include "measure/modulation_power.h"
+#include "output/chart_images.h"
+#include "output/data_files.h"
 #include "link/mode_tuning.h"
 #include "rds/rds.h"
 
@@ -33,6 +37,10 @@ struct AppPorts {
   // Per-user folder for the settings when appFolder is not writable; empty:
   // $XDG_CONFIG_HOME/sondaro/ (or ~/.config/sondaro/).
   std::string userConfigFolder;
+  // The off-screen bitmap chart images are drawn into, and the clipboard;
+  // without them saving an image fails and copying does nothing.
+  BitmapCanvas* bitmap = nullptr;
+  Clipboard* clipboard = nullptr;
 };
 
 class App {
@@ -63,6 +71,10 @@ class App {
   ViewHub view;
   StatusBar status;
   DeviceLink link;
+  DeviationHistogram deviation{ports_.clock, view, link};
+  ModulationPower power{ports_.clock, view, link};
+  ChartImages images{ports_.bitmap, ports_.clipboard, ports_.dialogs, ports_.appFolder};
+  DataFiles dataFiles{ports_.dialogs, ports_.appFolder, link.state, deviation, power};
   ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
   RdsSubsystem rds;
   Automation automation{timers, view, MakeScriptHost(), ports_.network};  // scripts, socket control
@@ -70,6 +82,7 @@ class App {
 
  private:
   void WireLink();
+  void WireMeasure();
   void WireModeTuning();
   void WireRds();
   void WireSettings();
