@@ -36,7 +36,7 @@ struct AppPorts {
   int quilletPort = kQuilletPort;
   // Per-user folder for the settings when appFolder is not writable; empty:
   // $XDG_CONFIG_HOME/sondaro/ (or ~/.config/sondaro/).
-  std::string userConfigFolder;
+  std::string userConfigFolder{};
   // The off-screen bitmap chart images are drawn into, and the clipboard;
   // without them saving an image fails and copying does nothing.
   BitmapCanvas* bitmap = nullptr;

@@ -10,6 +10,7 @@
 #include "ui/page.h"
 #include "ui/pages/setup_page.h"
 #include "ui/top_bar.h"
+#include "ui/tuning_controls.h"
 
 namespace sondaro {
 
@@ -25,6 +26,7 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   topBar_ = new TopBar(app_);
+  new TuningControls(app_, topBar_->ControlsArea());
   column->addWidget(topBar_);
   pages_ = new QTabWidget;
   column->addWidget(pages_, 1);
@@ -60,6 +62,8 @@ MainWindow::~MainWindow() { app_.view.Remove(this); }
 
 // Menu entries of the features, each in its own block.
 void MainWindow::InstallMenus() {
+  // Mode and tuning: "Load Internal File", "Acquire All", "Carrier Offset".
+  InstallTuningMenus(app_, fileMenu_, editMenu_);
 }
 
 void MainWindow::AddPage(Page* page, const QString& caption) {

@@ -1,6 +1,9 @@
 #include "ui/program.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
 #include <QLocale>
 #include <QSocketNotifier>
 #include <csignal>
@@ -82,6 +85,26 @@ void InstallSignalHandlers(QCoreApplication& qapp) {
   sigaction(SIGINT, &sa, nullptr);
 }
 
+// The main window at its saved "Top" and "Left", kept on the screen: a
+// position less than 20 pixels from the right or bottom edge is moved so the
+// window ends at that edge. Written back at close.
+void BindWindowPosition(MainWindow& window, Settings& settings) {
+  int top = settings.GetInt("General", "Top");
+  int left = settings.GetInt("General", "Left");
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    const QSize size = window.frameSize();
+    if (area.height() < top + 20) top = area.height() - size.height();
+    if (area.width() < left + 20) left = area.width() - size.width();
+  }
+  window.move(left, top);
+  settings.Bind(SettingsStage::MainValues, {}, [w = QPointer<MainWindow>(&window)](Settings& s) {
+    if (!w) return;
+    s.SetInt("General", "Top", w->y());
+    s.SetInt("General", "Left", w->x());
+  });
+}
+
 }  // namespace
 
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
@@ -118,7 +141,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   if (options.Simulate) {
     sim::SimOptions simOptions;
     simOptions.WorldFile = options.SimWorld;
-    if (options.SimModel == "M140") simOptions.Model = sim::ModelKind::M140;
+    if (options.SimModel == "M40") simOptions.Device = sim::DeviceModel::M40;
     simulated = std::make_unique<sim::SimulatedAnalyzerPorts>(clock, simOptions);
     serialPort = &simulated->Serial();
     tcpClient = &simulated->Tcp();
@@ -136,14 +159,17 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   if (simulated) simulated->Attach(app.timers);
 #endif
   QtTimerHost host(app.timers, clock);
+  // kaveli.ini before any window shows; a saved "Connect" reconnects here.
+  app.LoadSettings();
 
   std::unique_ptr<MainWindow> window;
   if (!options.Headless) {
     window = std::make_unique<MainWindow>(app);
     guiDialogs.SetParent(window.get());
+    BindWindowPosition(*window, app.settings);
     window->show();
   }
-  if (options.Simulate) app.link.connection.BitBtn2Click();
+  if (options.Simulate && app.link.connection.ConnectEnabled()) app.link.connection.BitBtn2Click();
 
   const int code = qapp->exec();
   app.Close();

@@ -58,10 +58,38 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   connect(disconnect_, &QPushButton::clicked, this,
           [this] { app_.link.connection.BitBtn3Click(); });
   connect(list, &QPushButton::clicked, this, &SetupPage::ShowPortList);
+  BuildReceiverOptions();
   Refresh(Area::Connection);
+  Refresh(Area::Setup);
+}
+
+// Right of the connection box: the mode the analyzer is put in at every
+// connect, the tuning step of the frequency list, and "Save Settings", which
+// stores the analyzer's own settings in its EEPROM (not this program's).
+void SetupPage::BuildReceiverOptions() {
+  ModeTuning& t = app_.tuning;
+  auto* modeLabel = new QLabel("Preferred Mode", this);
+  modeLabel->setGeometry(320, 16, 96, 20);
+  preferredMode_ = new QComboBox(this);
+  preferredMode_->addItems({"Measuring", "RDS"});
+  preferredMode_->setGeometry(420, 14, 110, 22);
+  fineTuning_ = new QCheckBox("Enable 50 kHz tuning step (requires restart)", this);
+  fineTuning_->setGeometry(320, 44, 300, 20);
+  auto* eeprom = new QGroupBox("EEPROM", this);
+  eeprom->setGeometry(316, 74, 150, 56);
+  auto* save = new QPushButton("Save Settings", eeprom);
+  save->setGeometry(10, 22, 130, 24);
+  connect(preferredMode_, &QComboBox::activated, this, [&t](int i) { t.PreferredMode = i; });
+  connect(fineTuning_, &QCheckBox::toggled, this, [&t](bool on) { t.FineTuningChecked = on; });
+  connect(save, &QPushButton::clicked, this, [&t] { t.IAeverButton21Click(); });
 }
 
 void SetupPage::Refresh(Area area) {
+  if (area == Area::Setup) {
+    const ModeTuning& t = app_.tuning;
+    preferredMode_->setCurrentIndex(t.PreferredMode == 1 ? 1 : 0);
+    fineTuning_->setChecked(t.FineTuningChecked);
+  }
   if (area != Area::Connection && area != Area::Setup) return;
   const Connection& c = app_.link.connection;
   (c.Settings.RGCON == 1 ? tcp_ : serial_)->setChecked(true);

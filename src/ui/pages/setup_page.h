@@ -1,5 +1,7 @@
 #pragma once
-// The "Setup" page: the "Connection Type" box with Connect / Disconnect.
+// The "Setup" page: the "Connection Type" box with Connect / Disconnect,
+// "Preferred Mode", the 50 kHz tuning step and the analyzer's "EEPROM" box.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +19,7 @@ class SetupPage : public Page {
 
  private:
   void ShowPortList();
+  void BuildReceiverOptions();
   QRadioButton* serial_;
   QRadioButton* tcp_;
   QComboBox* port_;
@@ -24,6 +27,8 @@ class SetupPage : public Page {
   QLineEdit* portText_;
   QPushButton* connect_;
   QPushButton* disconnect_;
+  QComboBox* preferredMode_;
+  QCheckBox* fineTuning_;
 };
 
 }  // namespace sondaro
