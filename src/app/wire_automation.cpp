@@ -1,7 +1,10 @@
 // Scripts and the socket control server: the operations script keywords
 // reach, and the [General] / [SocketControl] settings of the subsystem.
 #include "app/app.h"
+#include "automation/script_files.h"
 #include "link/com_ports.h"
+#include "output/save_files.h"
+#include "rds/consistency.h"
 
 namespace sondaro {
 
@@ -36,6 +39,61 @@ class AppScriptHost final : public ScriptHost {
   void PressConnect() override { app_.link.connection.BitBtn2Click(); }
   void PressDisconnect() override { app_.link.connection.BitBtn3Click(); }
 
+  void SetModeAndSend(int mode) override {
+    app_.tuning.SetMode(mode);
+    app_.tuning.SendMode();
+  }
+  void SelectFrequencyContaining(const std::string& text) override {
+    const auto& list = app_.tuning.FrequencyList();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (list[i].find(text) != std::string::npos) {
+        app_.tuning.SelectFrequency(static_cast<int>(i));
+        return;
+      }
+    }
+  }
+  void PressTune() override { app_.tuning.IAeverButton19Click(); }
+
+  void Press(ScriptButton button) override {
+    switch (button) {
+      case ScriptButton::SetAsNormal: app_.tuning.SetasNormal2Click(); break;
+      case ScriptButton::ModulationPowerRun: app_.power.BitBtn14Click(); break;
+      case ScriptButton::ModulationPowerStop: app_.power.BitBtn15Click(); break;
+      case ScriptButton::ModulationPowerClear: app_.power.GradBtn14Click(); break;
+      case ScriptButton::RdsClear: app_.rds.data.ProcessRDS(true); break;
+      case ScriptButton::RawRun: app_.rds.raw.IAeverButton35Click(); break;
+      case ScriptButton::RawStop: app_.rds.raw.IAeverButton36Click(); break;
+      case ScriptButton::RawClear: app_.rds.raw.IAeverButton38Click(); break;
+    }
+  }
+  void SetSwitch(ScriptSwitch which, bool on) override {
+    switch (which) {
+      case ScriptSwitch::ShowHistogram:
+        // Redrawn in either case.
+        app_.deviation.ShowHistogram = on;
+        app_.view.Changed(Area::Deviation);
+        app_.deviation.Repaint();
+        break;
+    }
+  }
+  bool SaveData(ScriptData what, const std::string& path) override {
+    const std::string full = ResolveInFolder(app_.AppFolder(), path);
+    switch (what) {
+      case ScriptData::Histogram:
+        return WriteWholeFile(full, HistogramFileText(app_.deviation.Bins));
+      case ScriptData::ModulationPower:
+        return WriteWholeFile(full, ValuesFileText(app_.power.PmHistory));
+      case ScriptData::Spectrum: return app_.dataFiles.UlozData(ChartTag::MPX, path);
+      case ScriptData::RdsText: return app_.rds.data.SaveTextBox(full);
+      case ScriptData::RawGroups: return app_.rds.raw.SaveRawData(path);
+    }
+    return false;
+  }
+  void SaveChartImage(ChartTag tag, const std::string& path) override {
+    app_.images.UlozObrazek(tag, path);
+  }
+  void CopyChartImage(ChartTag tag) override { app_.images.KopirujObrazek(tag); }
+
   void SetStatusText(const std::string& text) override { app_.status.SetText(text); }
   void ShowPage(int index) override {
     if (app_.automation.ui.ShowPage) app_.automation.ui.ShowPage(index);
@@ -62,6 +120,33 @@ class AppScriptHost final : public ScriptHost {
     r.BalanceText = m.BalanceText;
     r.RdsDeviationText = m.RdsDeviationText;
     r.Connected = app_.link.connection.DisconnectEnabled();
+    const DeviationHistogram& d = app_.deviation;
+    r.AbovePercent = static_cast<double>(d.AbovePercent);
+    r.MaxAtKHz = d.MaxAtKHz;
+    r.TotalSamples = d.TotalSamples;
+    r.MinText = d.MinText;
+    const ModulationPower& p = app_.power;
+    r.PmLastText = p.PmLastText;
+    r.PmMaxText = p.PmMaxText;
+    r.PmMinText = p.PmMinText;
+    r.PmAveText = p.PmAveText;
+    const RdsData& rds = app_.rds.data.Data();
+    r.RdsPI = rds.PI;
+    r.RdsPS = rds.PS;
+    r.RdsRT = rds.RT;
+    r.RdsCT = rds.CT;
+    r.RdsPTYN = rds.PTYN;
+    r.RdsPTY = rds.PTY;
+    r.RdsECC = rds.ECC;
+    r.RdsMS = rds.MS;
+    r.RdsTP = rds.TP;
+    r.RdsTA = rds.TA;
+    r.RdsDI = rds.DI;
+    r.GroupStatsA = rds.GroupStatsA;
+    r.GroupStatsB = rds.GroupStatsB;
+    r.RdsEON = rds.EON;
+    r.RdsAF = rds.AF;
+    r.RdsErrors = ErrorsAndWarnings(rds);
   }
   std::string GetStationDetail(int, long long) const override { return {}; }
 

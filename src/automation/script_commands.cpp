@@ -5,6 +5,7 @@
 #include "automation/placeholders.h"
 #include "automation/script_files.h"
 #include "automation/script_interpreter.h"
+#include "core/formats.h"
 #include "core/text.h"
 
 namespace sondaro {
@@ -135,6 +136,49 @@ ScriptCommand Query(const char* keyword, const char* command) {
   return {keyword, ArgForm::None, [command](ScriptCall& c) { c.Host.Send(command); }};
 }
 
+ScriptCommand Press(const char* keyword, ScriptButton button) {
+  return {keyword, ArgForm::None, [button](ScriptCall& c) { c.Host.Press(button); }};
+}
+
+// The keyword's file; "Can't write to file" when it fails.
+ScriptCommand SaveData(const char* keyword, ScriptData what) {
+  return {keyword, ArgForm::Text, [what](ScriptCall& c) {
+            if (!c.Host.SaveData(what, c.Arg.Text))
+              c.Script.DebugError("Can't write to file " + c.Arg.Text);
+          }};
+}
+
+ScriptCommand SaveImage(const char* keyword, ChartTag tag) {
+  return {keyword, ArgForm::Text,
+          [tag](ScriptCall& c) { c.Host.SaveChartImage(tag, c.Arg.Text); }};
+}
+
+ScriptCommand CopyImage(const char* keyword, ChartTag tag) {
+  return {keyword, ArgForm::None, [tag](ScriptCall& c) { c.Host.CopyChartImage(tag); }};
+}
+
+// "2" / "STEREO", "1" / "RDS", "0" / "MEAS..." in any case; else nothing.
+void SetMode(ScriptCall& c) {
+  const std::string a = ToUpper(c.Arg.Text);
+  int mode = -1;
+  if (a == "2" || a == "STEREO") mode = 2;
+  else if (a == "1" || a == "RDS") mode = 1;
+  else if (a == "0" || a.rfind("MEAS", 0) == 0) mode = 0;
+  if (mode >= 0) c.Host.SetModeAndSend(mode);
+}
+
+// TUNE(98.5) tunes to the first list entry containing "98.5", whatever the
+// system decimal separator; TUNE alone presses "Tune" as it stands.
+void Tune(ScriptCall& c) {
+  if (!c.Arg.Text.empty()) {
+    std::string text = c.Arg.Text;
+    for (char& ch : text)
+      if (ch == Formats().DecimalSeparator) ch = '.';
+    c.Host.SelectFrequencyContaining(RemoveLeadingBlanks(text));
+  }
+  c.Host.PressTune();
+}
+
 }  // namespace
 
 void AddBuiltinCommands(CommandTable& table) {
@@ -208,7 +252,32 @@ void AddBuiltinCommands(CommandTable& table) {
       Query("RDS.GETSTATISTICS", "?T"),
       {"PAGE.SHOW", ArgForm::Integer, [](ScriptCall& c) { c.Host.ShowPage(c.Arg.Number); }},
 
+      // Mode and tuning.
+      {"SETMODE", ArgForm::Text, SetMode},
+      {"TUNE", ArgForm::Text, Tune},
+      Press("IMF.SETASNORMAL", ScriptButton::SetAsNormal),
+
+      // Measurement pages.
+      {"FREQUENCYDEVIATION.HISTOGRAM", ArgForm::Flag,
+       [](ScriptCall& c) { c.Host.SetSwitch(ScriptSwitch::ShowHistogram, c.Arg.Flag); }},
+      Press("MODULATIONPOWER.RUN", ScriptButton::ModulationPowerRun),
+      Press("MODULATIONPOWER.STOP", ScriptButton::ModulationPowerStop),
+      Press("MODULATIONPOWER.CLEAR", ScriptButton::ModulationPowerClear),
+
+      // RDS.
+      Press("RDS.CLEAR", ScriptButton::RdsClear),
+      Press("RAWDATA.START", ScriptButton::RawRun),
+      Press("RAWDATA.RUN", ScriptButton::RawRun),
+      Press("RAWDATA.STOP", ScriptButton::RawStop),
+      Press("RAWDATA.CLEAR", ScriptButton::RawClear),
+
       // Files.
+      SaveData("FREQUENCYDEVIATION.SAVEDATA", ScriptData::Histogram),
+      SaveData("MODULATIONPOWER.SAVEDATA", ScriptData::ModulationPower),
+      {"FFT.SAVEDATA", ArgForm::Text,
+       [](ScriptCall& c) { c.Host.SaveData(ScriptData::Spectrum, c.Arg.Text); }},
+      SaveData("RDS.SAVEDATA", ScriptData::RdsText),
+      SaveData("RAWDATA.SAVE", ScriptData::RawGroups),
       {"SAVETEXT", ArgForm::Text, [](ScriptCall& c) { WriteText(c, false); }},
       {"APPENDTEXT", ArgForm::Text, [](ScriptCall& c) { WriteText(c, true); }},
       {"CHECKFILENAME", ArgForm::Text,
@@ -216,6 +285,21 @@ void AddBuiltinCommands(CommandTable& table) {
          const Split s = AtFirstComma(c.Arg.Text);
          c.Script.state.SetVariableValue(s.First, SanitizeFileName(s.HasComma ? s.Rest : "_"));
        }},
+
+      // Chart images.
+      SaveImage("FREQUENCYDEVIATION.SAVEBITMAP", ChartTag::DEV),
+      CopyImage("FREQUENCYDEVIATION.COPYBITMAP", ChartTag::DEV),
+      SaveImage("MODULATIONPOWER.SAVEBITMAP", ChartTag::PM),
+      CopyImage("MODULATIONPOWER.COPYBITMAP", ChartTag::PM),
+      SaveImage("FFT.SAVEBITMAP", ChartTag::MPX),
+      SaveImage("MPX.SAVEBITMAP", ChartTag::MPX),
+      CopyImage("FFT.COPYBITMAP", ChartTag::MPX),
+      CopyImage("MPX.COPYBITMAP", ChartTag::MPX),
+      SaveImage("RF.SAVEBITMAP", ChartTag::RF),
+      CopyImage("RF.COPYBITMAP", ChartTag::RF),
+      SaveImage("BANDSCAN.SAVEBITMAP", ChartTag::BAND),
+      CopyImage("BANDSCAN.COPYBITMAP", ChartTag::BAND),
+      SaveImage("EXTENDEDBANDSCAN.SAVEBITMAP", ChartTag::EBND),
 
       // Other programs, the window, the socket clients.
       {"EXECUTE", ArgForm::NonEmpty, Execute},

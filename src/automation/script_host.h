@@ -8,8 +8,35 @@
 #include "automation/placeholders.h"
 #include "core/ports.h"
 #include "core/shell.h"
+#include "core/view.h"
 
 namespace sondaro {
+
+// Buttons a keyword presses, switches it sets and data files it writes. A
+// part that lands later adds its own values here, a case in the program's
+// host and a line in the keyword table.
+enum class ScriptButton {
+  SetAsNormal,           // "Carrier Offset" > "Set as Normal"
+  ModulationPowerRun,    // "Run" of the modulation power page
+  ModulationPowerStop,   // "Stop"
+  ModulationPowerClear,  // "Clear"
+  RdsClear,              // ProcessRDS(true)
+  RawRun,                // raw RDS capture "Run"
+  RawStop,               // "Stop"
+  RawClear,              // "Clear"
+};
+
+enum class ScriptSwitch {
+  ShowHistogram,  // deviation page: histogram (on) or accumulated distribution
+};
+
+enum class ScriptData {
+  Histogram,        // 122 lines "i;count"
+  ModulationPower,  // one stored value per line
+  Spectrum,         // UlozData("MPX"), which reports its own failure
+  RdsText,          // the RDS page's text box
+  RawGroups,        // SaveRawData
+};
 
 class ScriptHost {
  public:
@@ -29,6 +56,21 @@ class ScriptHost {
   virtual void SelectTcpHost(const std::string& host) = 0;
   virtual void PressConnect() = 0;
   virtual void PressDisconnect() = 0;
+
+  // Mode and tuning: SetMode then SendMode; the first frequency list entry
+  // whose text contains `text` (the selection stays when none does); "Tune".
+  virtual void SetModeAndSend(int mode) = 0;
+  virtual void SelectFrequencyContaining(const std::string& text) = 0;
+  virtual void PressTune() = 0;
+
+  // Measurement and RDS pages; files relative to the program folder.
+  virtual void Press(ScriptButton button) = 0;
+  virtual void SetSwitch(ScriptSwitch which, bool on) = 0;
+  // False when the file could not be written.
+  virtual bool SaveData(ScriptData what, const std::string& path) = 0;
+  // UlozObrazek (reports its own failure) and KopirujObrazek.
+  virtual void SaveChartImage(ChartTag tag, const std::string& path) = 0;
+  virtual void CopyChartImage(ChartTag tag) = 0;
 
   // The main window.
   virtual void SetStatusText(const std::string& text) = 0;

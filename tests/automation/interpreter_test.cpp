@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "automation_fixture.h"
+#include "core/formats.h"
+#include "core/text.h"
 #include "link/com_ports.h"
 
 namespace sondaro::test {
@@ -383,6 +385,82 @@ TEST_F(Interpreter, RunScriptDialogStartsInTheProgramFolderAndRemembersTheLast) 
   EXPECT_EQ(script.Settings.DialogFolder, folder + "jobs/");
   RunToEnd();
   EXPECT_EQ(Var("job"), "1");
+}
+
+}  // namespace
+}  // namespace sondaro::test
+
+namespace sondaro::test {
+namespace {
+
+class PageKeywords : public AutomationFixture {
+ protected:
+  PageKeywords() {
+    app.tuning.BuildFrequencyList(false);
+    ConnectSerial();
+  }
+};
+
+TEST_F(PageKeywords, TuneFindsTheEntryWhateverTheDecimalSeparator) {
+  const char saved = Formats().DecimalSeparator;
+  Formats().DecimalSeparator = ',';
+  Run("t.fms", "TUNE(98,5)\r\n");
+  Advance(500);
+  Formats().DecimalSeparator = saved;
+  ASSERT_FALSE(serial.Written.empty());
+  EXPECT_EQ(serial.Written.front(), "098500*F");
+  EXPECT_EQ(app.tuning.FrequencyText(), "98.50 MHz");
+  serial.Written.clear();
+  Run("u.fms", "TUNE(123.4)\r\n");  // no such entry: "Tune" with the selection as it was
+  RunToEnd();
+  Advance(500);
+  EXPECT_NE(std::find(serial.Written.begin(), serial.Written.end(), "098500*F"), serial.Written.end());
+}
+
+TEST_F(PageKeywords, SetModeTakesNumbersAndNames) {
+  struct Case {
+    const char* arg;
+    int mode;
+  } cases[] = {{"stereo", 2}, {"1", 1}, {"Measuring", 0}, {"2", 2}, {"RDS", 1}, {"x", 1}, {"0", 0}};
+  for (const Case& c : cases) {
+    Run("m.fms", std::string("SETMODE(") + c.arg + ")\r\n");
+    RunToEnd();
+    EXPECT_EQ(app.link.state.CurrentMode, c.mode) << c.arg;
+  }
+}
+
+TEST_F(PageKeywords, DeviationAndPowerPagesThroughTheirButtonsAndFiles) {
+  app.deviation.Bins[0] = 12;
+  app.deviation.Bins[121] = 3;
+  app.deviation.MaxAtKHz = 68;
+  app.deviation.TotalSamples = 72000;
+  app.power.StorePmValue(1.25f);
+  app.power.StorePmValue(-0.5f);
+  Run("d.fms",
+      "FREQUENCYDEVIATION.HISTOGRAM(0)\r\n"
+      "SET(h1,%maxat/%totalsamples)\r\n"
+      "FREQUENCYDEVIATION.HISTOGRAM(yes)\r\n"
+      "FREQUENCYDEVIATION.SAVEDATA(hist.csv)\r\n"
+      "MODULATIONPOWER.SAVEDATA(pm.csv)\r\n"
+      "MODULATIONPOWER.CLEAR\r\n"
+      "MODULATIONPOWER.SAVEDATA(no/dir/pm.csv)\r\n");
+  RunToEnd();
+  EXPECT_FALSE(app.deviation.ShowHistogram);  // "yes" is no flag: unchanged
+  EXPECT_EQ(Var("h1"), "68/72000");
+  const std::string hist = ReadFile(folder + "hist.csv");
+  EXPECT_EQ(hist.substr(0, 6), "0;12\r\n");
+  EXPECT_EQ(hist.substr(hist.size() - 7), "121;3\r\n");
+  EXPECT_EQ(std::count(hist.begin(), hist.end(), '\n'), 122);
+  EXPECT_EQ(ReadFile(folder + "pm.csv"), FormatFixed(1.25, 1) + "\r\n" + FormatFixed(-0.5, 1) + "\r\n");
+  EXPECT_TRUE(app.power.PmHistory.empty());
+  EXPECT_EQ(dialogs.Messages, std::vector<std::string>{
+                                  "Script executing error: Can't write to file no/dir/pm.csv (line 7)"});
+}
+
+TEST_F(PageKeywords, RdsPageTextIsSavedAsShown) {
+  Run("r.fms", "RDS.CLEAR\r\nRDS.SAVEDATA(rds.txt)\r\n");
+  RunToEnd();
+  EXPECT_EQ(ReadFile(folder + "rds.txt").rfind("PS: \"\"", 0), 0u);
 }
 
 }  // namespace
