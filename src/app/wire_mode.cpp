@@ -27,7 +27,9 @@ void App::WireModeTuning() {
       SettingsStage::MainValues,
       [this](const Settings& s) {
         tuning.SetOnlineState(s.GetBool("General", "Online"));
-        tuning.PreferredMode = s.GetInt("General", "Mode");
+        // "Preferred Mode" lists two modes; anything else is Measuring.
+        const int mode = s.GetInt("General", "Mode");
+        tuning.PreferredMode = mode == 1 ? 1 : 0;
         tuning.FineTuningChecked = s.GetBool("General", "FineTuning");
       },
       [this](Settings& s) {

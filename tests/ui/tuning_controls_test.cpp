@@ -1,0 +1,153 @@
+// The receiver controls, their menus and the Setup page's receiver options,
+// driven through the widgets.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "app/app.h"
+#include "support/fakes.h"
+#include "ui/main_window.h"
+#include "ui/tuning_controls.h"
+
+namespace sondaro {
+namespace {
+
+QApplication& GuiApp() {
+  static int argc = 1;
+  static char name[] = "sondaro-ui-tests";
+  static char* argv[] = {name, nullptr};
+  static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
+                         ? qobject_cast<QApplication*>(QCoreApplication::instance())
+                         : new QApplication(argc, argv);
+  return *app;
+}
+
+struct Window {
+  VirtualClock clock;
+  test::FakeSerialPort serial;
+  test::FakeTcpClient tcp;
+  SilentDialogs dialogs;
+  App app{AppPorts{clock, serial, tcp, dialogs}};
+  MainWindow window{app};
+
+  std::vector<std::string> Queued() const {
+    const auto& q = app.link.queue.Commands();
+    return {q.begin(), q.end()};
+  }
+  template <typename W>
+  W* Find(const QString& text) {
+    for (auto* w : window.findChildren<W*>())
+      if (w->text() == text) return w;
+    return nullptr;
+  }
+  QAction* MenuAction(const QStringList& path) {
+    QList<QAction*> actions = window.menuBar()->actions();
+    QAction* found = nullptr;
+    for (const QString& step : path) {
+      found = nullptr;
+      for (QAction* a : actions)
+        if (a->text() == step) found = a;
+      if (!found) return nullptr;
+      if (found->menu()) actions = found->menu()->actions();
+    }
+    return found;
+  }
+};
+
+TEST(TuningControls, ListStepTuneModesAndOnline) {
+  GuiApp();
+  Window w;
+  QComboBox* frequencies = nullptr;
+  for (auto* c : w.window.findChildren<QComboBox*>())
+    if (c->count() == 206) frequencies = c;
+  ASSERT_TRUE(frequencies);
+  EXPECT_EQ(frequencies->itemText(0), "87.50 MHz");
+  EXPECT_EQ(frequencies->currentIndex(), 0);
+
+  w.Find<QPushButton>("<")->click();
+  EXPECT_EQ(frequencies->currentText(), "108.00 MHz");
+  w.Find<QPushButton>(">")->click();
+  w.Find<QPushButton>(">")->click();
+  EXPECT_EQ(frequencies->currentText(), "87.60 MHz");
+  frequencies->activated(125);
+  EXPECT_EQ(w.app.tuning.FrequencyText(), "100.00 MHz");
+  EXPECT_TRUE(w.Queued().empty());
+  w.Find<QPushButton>("Tune")->click();
+  EXPECT_EQ(w.Queued(), (std::vector<std::string>{"100000*F", "?F"}));
+
+  auto* measuring = qobject_cast<ModeButton*>(w.Find<QPushButton>("Measuring"));
+  auto* rds = qobject_cast<ModeButton*>(w.Find<QPushButton>("RDS"));
+  ASSERT_TRUE(measuring && rds);
+  EXPECT_TRUE(measuring->PressedLook());
+  rds->click();
+  EXPECT_EQ(w.app.link.state.CurrentMode, 1);
+  EXPECT_TRUE(rds->PressedLook());
+  EXPECT_FALSE(measuring->PressedLook());
+  w.Find<QCheckBox>("Online Deviation and Signal")->click();
+  EXPECT_TRUE(w.app.tuning.Online());
+  bool caption = false;
+  for (auto* box : w.window.findChildren<QGroupBox*>()) caption |= box->title() == "Deviation MAX";
+  EXPECT_TRUE(caption);
+
+  // Double-click on the frequency readout asks again.
+  QLabel* readout = nullptr;
+  for (auto* box : w.window.findChildren<QGroupBox*>())
+    if (box->title() == "Frequency") readout = box->findChild<QLabel*>();
+  ASSERT_TRUE(readout);
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                  Qt::LeftButton, Qt::NoModifier);
+  AdvanceVirtual(w.clock, w.app.timers, 5000);
+  ASSERT_TRUE(w.Queued().empty());
+  QApplication::sendEvent(readout, &dbl);
+  EXPECT_EQ(w.Queued(), (std::vector<std::string>{"?F"}));
+}
+
+TEST(TuningControls, MenusOfTheFileAndEditMenus) {
+  GuiApp();
+  Window w;
+  QAction* load = w.MenuAction({"File", "Load Internal File"});
+  ASSERT_TRUE(load && load->menu());
+  const auto files = load->menu()->actions();
+  ASSERT_EQ(files.size(), 30);
+  EXPECT_EQ(files.front()->text(), "File 1");
+  EXPECT_EQ(files.back()->text(), "File 30");
+  files[6]->trigger();
+  EXPECT_EQ(w.Queued(), (std::vector<std::string>{"*B", "07*L"}));
+  EXPECT_TRUE(w.app.tuning.TimerAcquireAll().Enabled());
+  ASSERT_TRUE(w.MenuAction({"File", "Acquire All"}));
+
+  QAction* read = w.MenuAction({"Edit", "Carrier Offset", "Read"});
+  ASSERT_TRUE(read && w.MenuAction({"Edit", "Carrier Offset", "Set as Normal"}));
+  read->trigger();
+  EXPECT_EQ(w.dialogs.Messages, (std::vector<std::string>{"No carrier normal set."}));
+}
+
+TEST(TuningControls, SetupPageReceiverOptions) {
+  GuiApp();
+  Window w;
+  QComboBox* preferred = nullptr;
+  for (auto* c : w.window.findChildren<QComboBox*>())
+    if (c->count() == 2 && c->itemText(1) == "RDS") preferred = c;
+  ASSERT_TRUE(preferred);
+  EXPECT_EQ(preferred->itemText(0), "Measuring");
+  preferred->activated(1);
+  EXPECT_EQ(w.app.tuning.PreferredMode, 1);
+  w.Find<QCheckBox>("Enable 50 kHz tuning step (requires restart)")->click();
+  EXPECT_TRUE(w.app.tuning.FineTuningChecked);
+  EXPECT_EQ(w.app.tuning.FrequencyList().size(), 206u);  // only at the next start
+  QPushButton* save = w.Find<QPushButton>("Save Settings");
+  ASSERT_TRUE(save);
+  EXPECT_EQ(qobject_cast<QGroupBox*>(save->parentWidget())->title(), "EEPROM");
+  save->click();
+  EXPECT_EQ(w.Queued(), (std::vector<std::string>{"*S"}));
+}
+
+}  // namespace
+}  // namespace sondaro
