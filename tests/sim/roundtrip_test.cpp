@@ -283,6 +283,45 @@ TEST_F(RoundTrip, AlarmSettingsReadBackFromTheMemoryDump) {
   EXPECT_EQ(hex.substr(2, 2), "58");   // B untouched: 88 kHz
 }
 
+TEST_F(RoundTrip, PeriodicPeakAndModulationPowerSectionsFollowTheirOrders) {
+  std::vector<std::pair<Millis, std::string>> power;
+  app.link.parser.hooks.ModulationPower = [&](const std::string& b) { power.emplace_back(clock.Now(), b); };
+  ConnectSerial();
+  Tune(103900);  // loud: +4 dBr, clipped at 79 kHz
+  app.link.Send("*E");
+  app.link.Send("*M");
+  app.link.Send("*P");
+  Advance(10000);
+  const auto peak = ReadDecimal(RemoveAll(app.link.state.DeviationMaxText, " kHz"));
+  const auto held = ReadDecimal(RemoveAll(app.link.state.DeviationMaxHoldText, " kHz"));
+  ASSERT_TRUE(peak && held) << app.link.state.DeviationMaxText;
+  EXPECT_GT(*peak, 40);
+  EXPECT_LT(*peak, 79 + 3);
+  EXPECT_GE(*held, *peak);
+  // One modulation power value a second, around the station's +4 dBr.
+  EXPECT_NEAR(static_cast<double>(power.size()), 10, 1);
+  double sum = 0;
+  for (const auto& [t, body] : power) {
+    const auto v = ReadDecimal(RemoveAll(Copy(body, 1, 5), " "));
+    ASSERT_TRUE(v) << body;
+    sum += *v;
+  }
+  EXPECT_NEAR(sum / static_cast<double>(power.size()), 4.0, 2.5);
+  // Stopped, both fall silent; "MAX" only streams in the measuring mode.
+  app.link.Send("*m");
+  app.link.Send("*p");
+  Advance(500);
+  const std::size_t sections = power.size();
+  app.link.state.DeviationMaxText.clear();
+  Advance(5000);
+  EXPECT_EQ(power.size(), sections);
+  EXPECT_EQ(app.link.state.DeviationMaxText, "");
+  app.link.Send("*D");
+  app.link.Send("*M");
+  Advance(3000);
+  EXPECT_EQ(app.link.state.DeviationMaxText, "");
+}
+
 class RoundTripM40 : public SimFixture {
  protected:
   void Tune(int khz) {

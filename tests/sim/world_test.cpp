@@ -110,3 +110,16 @@ TEST(WorldFile, DefaultWorldSpansTheBandWithDistinctCarriers) {
 
 }  // namespace
 }  // namespace sondaro::sim
+
+namespace sondaro::sim {
+namespace {
+
+TEST(WorldFile, ShippedExampleLoads) {
+  const auto load = LoadWorld(SONDARO_SOURCE_SIM_DIR "/example_world.txt");
+  ASSERT_TRUE(load.Loaded) << load.Error;
+  EXPECT_EQ(load.Loaded->Stations.size(), 4u);
+  EXPECT_EQ(load.Loaded->Stations[3].Audio, AudioKind::Tones);
+}
+
+}  // namespace
+}  // namespace sondaro::sim
