@@ -9,35 +9,25 @@
 #include <sstream>
 
 #include "core/ini_file.h"
+#include "support/temp_dir.h"
 
 namespace sondaro {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-  TempDir() {
-    char pattern[] = "/tmp/sondaro-settings-XXXXXX";
-    path = std::string(::mkdtemp(pattern)) + "/";
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, ec);
-    fs::remove_all(path, ec);
-  }
-  std::string path;
+// A test::TempDir whose folder is also `path`, and is writable again at the
+// end so it can be removed.
+struct TempDir : test::TempDir {
+  ~TempDir() { ::chmod(Path().c_str(), 0700); }
+  std::string path = Path();
 };
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string ReadText(const std::string& path) { return test::ReadFile(path); }
 
 // ---- profile file semantics ----
 

@@ -10,41 +10,23 @@
 #include "app/app.h"
 #include "core/ini_file.h"
 #include "sim/sim_link.h"
-#include "support/fakes.h"
+#include "support/temp_dir.h"
+#include "support/timed_serial.h"
 
 namespace sondaro {
 namespace {
 
-namespace fs = std::filesystem;
 using Commands = std::vector<std::string>;
-using Timed = std::vector<std::pair<Millis, std::string>>;
+using Timed = test::TimedCommands;
 
-struct TempDir {
-  TempDir() {
-    char pattern[] = "/tmp/sondaro-start-XXXXXX";
-    path = std::string(::mkdtemp(pattern)) + "/";
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
+using test::TimedSerial;
+
+// A folder holding one settings file.
+struct TempDir : test::TempDir {
   void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(path + name, std::ios::binary) << text;
+    std::ofstream(*this / name, std::ios::binary) << text;
   }
-  std::string path;
-};
-
-class TimedSerial : public test::FakeSerialPort {
- public:
-  explicit TimedSerial(const Clock& clock) : clock_(clock) {}
-  void Write(const std::string& bytes) override {
-    Log.emplace_back(clock_.Now(), bytes);
-    FakeSerialPort::Write(bytes);
-  }
-  Timed Log;
-
- private:
-  const Clock& clock_;
+  std::string path = Path();
 };
 
 Commands TextsOf(const Timed& log) {

@@ -15,16 +15,16 @@ namespace {
 std::string HistogramBody(int lines, const std::function<std::string(int)>& count) {
   std::string body;
   for (int i = 0; i < lines; ++i) {
-    char label[8];
+    char label[16];
     std::snprintf(label, sizeof label, "%4dkHz", i - 61);
     if (i) body += "\r\n";
-    body += std::string(label) + count(i);
+    body += std::string(label).substr(0, 7) + count(i);
   }
   return body;
 }
 
 std::string Padded(int v) {
-  char t[8];
+  char t[16];
   std::snprintf(t, sizeof t, "%5d", v);
   return t;
 }

@@ -4,27 +4,14 @@
 
 #include "app/app.h"
 #include "core/formats.h"
-#include "support/fakes.h"
+#include "support/timed_serial.h"
 
 namespace sondaro {
 namespace {
 
 using Commands = std::vector<std::string>;
-using Timed = std::vector<std::pair<Millis, std::string>>;
 
-// The analyzer's side of a serial line, noting when each command arrived.
-class TimedSerial : public test::FakeSerialPort {
- public:
-  explicit TimedSerial(const Clock& clock) : clock_(clock) {}
-  void Write(const std::string& bytes) override {
-    Log.emplace_back(clock_.Now(), bytes);
-    FakeSerialPort::Write(bytes);
-  }
-  Timed Log;
-
- private:
-  const Clock& clock_;
-};
+using test::TimedSerial;
 
 class ModeTuningTest : public ::testing::Test {
  protected:
@@ -115,9 +102,7 @@ TEST_F(ModeTuningTest, TuneWithoutOnlineAsksQualityAndIfThreeAndAHalfSecondsLate
   const Millis t1 = clock.Now();
   tuning.IAeverButton19Click();
   Advance(10000);
-  Commands sent;
-  for (const auto& [t, c] : serial.Log) sent.push_back(c);
-  EXPECT_EQ(sent, (Commands{"101300*F", "?F", "087500*F", "?F", "?Q", "?I"}));
+  EXPECT_EQ(serial.Texts(), (Commands{"101300*F", "?F", "087500*F", "?F", "?Q", "?I"}));
   EXPECT_GE(serial.Log[0].first, t0);
   EXPECT_GE(serial.Log[4].first, t1 + kTuneFollowUpMs);
   EXPECT_LT(serial.Log[4].first, t1 + kTuneFollowUpMs + 100);
@@ -286,9 +271,7 @@ TEST_F(ModeTuningTest, LoadInternalFileThenAcquireAllSevenHundredMillisecondsLat
   EXPECT_EQ(mpxCleared, 1);
   EXPECT_FALSE(tuning.TimerAcquireAll().Enabled());
   Advance(5000);
-  Commands sent;
-  for (const auto& [t, c] : serial.Log) sent.push_back(c);
-  EXPECT_EQ(sent, (Commands{"*B", "03*L", "1?W", "?B"}));
+  EXPECT_EQ(serial.Texts(), (Commands{"*B", "03*L", "1?W", "?B"}));
   tuning.MLIFClick(31);  // no such entry
   EXPECT_TRUE(Queued().empty());
 }
