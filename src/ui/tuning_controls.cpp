@@ -91,6 +91,8 @@ TuningControls::TuningControls(App& app, QWidget* area) : QWidget(area), app_(ap
 
   online_ = new QCheckBox("Online Deviation and Signal");
   column->addWidget(online_);
+  // The row of "<", the list, ">" and "Tune" is as narrow as it can be.
+  setMinimumWidth(tuneRow->sizeHint().width());
 
   ModeTuning& t = app_.tuning;
   // "<" and ">" act on mouse-down, and on Space or Enter while focused.
