@@ -162,11 +162,12 @@ void App::WireAutomation() {
   ScriptInterpreter& script = automation.script;
   settings.Bind(
       SettingsStage::MainValues,
-      [&script](const Settings& s) {
+      [this, &script](const Settings& s) {
         script.Settings.DebugMode = s.GetBool("General", "DebugMode");
         script.Settings.RegisterEnabled = s.GetBool("General", "RegisterEnabled");
         // The script dialogs always begin in the program folder.
         script.Settings.DialogFolder = s.AppFolder();
+        view.Changed(Area::Script);
       },
       [&script](Settings& s) {
         s.SetBool("General", "DebugMode", script.Settings.DebugMode);

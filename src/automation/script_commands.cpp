@@ -16,6 +16,13 @@ void CommandTable::Add(ScriptCommand command) {
   commands_.push_back(std::move(command));
 }
 
+void CommandTable::Remove(const std::string& keyword) {
+  const std::string name = ToUpper(keyword);
+  std::erase_if(commands_, [&name](const ScriptCommand& c) { return c.Name == name; });
+  index_.clear();
+  for (std::size_t i = 0; i < commands_.size(); ++i) index_[commands_[i].Name].push_back(i);
+}
+
 bool CommandTable::Run(const std::string& keyword, const std::string& argument,
                        ScriptInterpreter& script, ScriptHost& host) const {
   const auto it = index_.find(keyword);

@@ -47,6 +47,9 @@ struct ScriptCommand {
 class CommandTable {
  public:
   void Add(ScriptCommand command);
+  // Takes every entry of that name out (a program that must not write files
+  // or start programs).
+  void Remove(const std::string& keyword);
   // Runs every entry named `keyword`, in table order. False when none is.
   bool Run(const std::string& keyword, const std::string& argument, ScriptInterpreter& script,
            ScriptHost& host) const;

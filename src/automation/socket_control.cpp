@@ -42,10 +42,15 @@ SocketControl::SocketControl(TimerSet& timers, View& view, NetworkFactory* netwo
 
 SocketControl::~SocketControl() { Stop(); }
 
+void SocketControl::SetRunOverride(std::string port, std::string address) {
+  override_ = Endpoint{std::move(port), std::move(address)};
+}
+
 void SocketControl::Apply() {
-  const int port = SocketPortNumber(Settings.Port);
-  const std::string address = Settings.Address.empty() ? "0.0.0.0" : Trim(Settings.Address);
-  if (!Settings.Enabled) {
+  const Endpoint wanted = override_.value_or(Endpoint{Settings.Port, Settings.Address});
+  const int port = SocketPortNumber(wanted.Port);
+  const std::string address = Trim(wanted.Address).empty() ? "0.0.0.0" : Trim(wanted.Address);
+  if (!Wanted()) {
     Stop();
     return;
   }
@@ -103,7 +108,7 @@ void SocketControl::ClientRead(const std::string& chunk) {
 }
 
 void SocketControl::TimerSocConTimer() {
-  if (!Settings.Enabled) {
+  if (!Wanted()) {
     timerSocCon_.SetEnabled(false);
     return;
   }

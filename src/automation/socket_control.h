@@ -12,6 +12,7 @@
 // included, and there is no password: the server is off by default and
 // listens on the loopback interface unless told otherwise.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "automation/script_interpreter.h"
@@ -47,6 +48,12 @@ class SocketControl {
   void Apply();
   // Stops listening (at close).
   void Stop();
+  // Listening on this port and address for this run only (the command
+  // line); the settings, and so the settings file, stay as they are.
+  void SetRunOverride(std::string port, std::string address);
+  void ClearRunOverride() { override_.reset(); }
+  // Enabled by the settings or by the run override.
+  [[nodiscard]] bool Wanted() const { return override_ || Settings.Enabled; }
   // Sends text unchanged to every client; empty text sends nothing.
   void SocConVratit(const std::string& text);
   // GET: the text, with CR LF when "Terminal Echo" is on.
@@ -68,6 +75,10 @@ class SocketControl {
   View& view_;
   ScriptInterpreter& script_;
   Dialogs& dialogs_;
+  struct Endpoint {
+    std::string Port, Address;
+  };
+  std::optional<Endpoint> override_;
   std::unique_ptr<TcpServer> server_;
   std::string socketInput_;
   Timer timerSocCon_;

@@ -49,6 +49,20 @@ TEST_F(SocketControlTest, ListensOnLoopbackByDefaultAndReportsABusyPort) {
   EXPECT_FALSE(socket.Listening());
 }
 
+TEST_F(SocketControlTest, ARunOverrideListensWithoutTouchingTheSettings) {
+  socket.Settings.Enabled = false;
+  socket.SetRunOverride("4711", "0.0.0.0");
+  socket.Apply();
+  EXPECT_TRUE(socket.Listening());
+  EXPECT_EQ(Server().Port, 4711);
+  EXPECT_EQ(Server().Address, "0.0.0.0");
+  EXPECT_FALSE(socket.Settings.Enabled);
+  EXPECT_EQ(socket.Settings.Port, "2323");
+  socket.ClearRunOverride();  // the dialog's settings take over again
+  socket.Apply();
+  EXPECT_FALSE(socket.Listening());
+}
+
 TEST_F(SocketControlTest, ALineSplitOverPacketsRunsOnce) {
   ConnectSerial();
   auto& c = Server().Accept();
