@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "platform/qt_dialogs.h"
 #include "ui/page.h"
+#include "ui/pages/rds_page.h"
 #include "ui/pages/setup_page.h"
 #include "ui/top_bar.h"
 #include "ui/tuning_controls.h"
@@ -37,7 +38,7 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   AddPage(new PlaceholderPage(app_), "Modulation Power");
   AddPage(new PlaceholderPage(app_), "MPX");
   AddPage(new PlaceholderPage(app_), "RF Carrier");
-  AddPage(new PlaceholderPage(app_), "RDS/RBDS");
+  AddPage(new RdsPage(app_), "RDS/RBDS");
   AddPage(new PlaceholderPage(app_), "Bandscan");
   AddPage(new SetupPage(app_), "Setup");
 
@@ -62,8 +63,15 @@ MainWindow::~MainWindow() { app_.view.Remove(this); }
 
 // Menu entries of the features, each in its own block.
 void MainWindow::InstallMenus() {
+  // RDS: the page text (or the raw lines after "View") to a text file.
+  SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
   // Mode and tuning: "Load Internal File", "Acquire All", "Carrier Offset".
   InstallTuningMenus(app_, fileMenu_, editMenu_);
+}
+
+QMenu* MainWindow::SaveDataMenu() {
+  if (!saveDataMenu_) saveDataMenu_ = fileMenu_->addMenu("Save Data");
+  return saveDataMenu_;
 }
 
 void MainWindow::AddPage(Page* page, const QString& caption) {

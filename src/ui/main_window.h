@@ -30,6 +30,8 @@ class MainWindow : public QMainWindow, public View {
  private:
   void AddPage(Page* page, const QString& caption);
   void InstallMenus();
+  // File > Save Data, made on first use by whichever feature adds to it.
+  QMenu* SaveDataMenu();
   App& app_;
   TopBar* topBar_;
   QTabWidget* pages_;
@@ -39,6 +41,7 @@ class MainWindow : public QMainWindow, public View {
   QMenu* editMenu_;
   QMenu* optionsMenu_;
   QMenu* helpMenu_;
+  QMenu* saveDataMenu_ = nullptr;
 };
 
 }  // namespace sondaro

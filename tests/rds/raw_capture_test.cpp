@@ -10,6 +10,7 @@
 namespace sondaro {
 namespace {
 
+using test::PsNamesFromRawText;
 using test::ReadFile;
 using test::RdsAppFixture;
 using test::Section;
@@ -149,33 +150,6 @@ std::vector<std::string> SpyGroups(const std::string& name) {
                      line.substr(15, 4));
   }
   return groups;
-}
-
-// Decodes the programme service name from saved raw lines as a receiver
-// would: group 0A/0B, segment in block B's two low bits, two characters in
-// block D. Returns every complete name seen, with how often it completed.
-std::map<std::string, int> PsNamesFromRawText(const std::string& text, unsigned pi) {
-  std::map<std::string, int> names;
-  std::string ps(8, '\0');
-  unsigned segmentsSeen = 0;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    EXPECT_TRUE(line.ends_with("\r")) << line;
-    const std::string a = line.substr(0, 4), b = line.substr(5, 4), d = line.substr(15, 4);
-    if (a == "----" || b == "----" || d == "----" || std::stoul(a, nullptr, 16) != pi) continue;
-    const unsigned bv = static_cast<unsigned>(std::stoul(b, nullptr, 16));
-    if ((bv >> 12) != 0) continue;
-    const unsigned dv = static_cast<unsigned>(std::stoul(d, nullptr, 16));
-    const unsigned seg = bv & 3;
-    ps[2 * seg] = static_cast<char>(dv >> 8);
-    ps[2 * seg + 1] = static_cast<char>(dv & 0xFF);
-    segmentsSeen |= 1u << seg;
-    if (seg == 3 && segmentsSeen == 0xF) {
-      ++names[ps];
-      segmentsSeen = 0;
-    }
-  }
-  return names;
 }
 
 class RawCaptureLogTest : public RawCaptureTest {

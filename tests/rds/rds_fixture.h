@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "app/app.h"
@@ -79,6 +80,34 @@ inline std::string ReadFile(const std::string& path) {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+// Decodes the programme service name from saved raw lines as a receiver
+// would: group 0A/0B, segment in block B's two low bits, two characters in
+// block D. Returns every complete name seen, with how often it completed.
+inline std::map<std::string, int> PsNamesFromRawText(const std::string& text, unsigned pi) {
+  std::map<std::string, int> names;
+  std::string ps(8, '\0');
+  unsigned segmentsSeen = 0;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_TRUE(line.ends_with("\r")) << line;
+    if (line.size() < 20) continue;
+    const std::string a = line.substr(0, 4), b = line.substr(5, 4), d = line.substr(15, 4);
+    if (a == "----" || b == "----" || d == "----" || std::stoul(a, nullptr, 16) != pi) continue;
+    const unsigned bv = static_cast<unsigned>(std::stoul(b, nullptr, 16));
+    if ((bv >> 12) != 0) continue;
+    const unsigned dv = static_cast<unsigned>(std::stoul(d, nullptr, 16));
+    const unsigned seg = bv & 3;
+    ps[2 * seg] = static_cast<char>(dv >> 8);
+    ps[2 * seg + 1] = static_cast<char>(dv & 0xFF);
+    segmentsSeen |= 1u << seg;
+    if (seg == 3 && segmentsSeen == 0xF) {
+      ++names[ps];
+      segmentsSeen = 0;
+    }
+  }
+  return names;
 }
 
 // One reply section as the analyzer frames it.

@@ -1,0 +1,115 @@
+// The "RDS/RBDS" page under the offscreen platform: the text box and the
+// byte counter follow the engine, and File > Save Data > "RDS/RBDS" saves
+// what the box shows.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/app.h"
+#include "core/text.h"
+#include "support/fakes.h"
+#include "support/save_dialogs.h"
+#include "ui/main_window.h"
+
+namespace sondaro {
+namespace {
+
+QApplication& Gui() {
+  static int argc = 1;
+  static char name[] = "sondaro-rds-page-tests";
+  static char* argv[] = {name, nullptr};
+  static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
+                         ? qobject_cast<QApplication*>(QCoreApplication::instance())
+                         : new QApplication(argc, argv);
+  return *app;
+}
+
+struct Window {
+  VirtualClock clock;
+  test::FakeSerialPort serial;
+  test::FakeTcpClient tcp;
+  test::SaveDialogs dialogs;
+  App app{AppPorts{clock, serial, tcp, dialogs}};
+  MainWindow window{app};
+};
+
+QAction* MenuEntry(QMenu* menu, const QString& text) {
+  for (QAction* a : menu->actions()) {
+    if (a->text() == text) return a;
+    if (a->menu())
+      if (QAction* inner = MenuEntry(a->menu(), text)) return inner;
+  }
+  return nullptr;
+}
+
+TEST(RdsPage, TextBoxAndCounterFollowTheEngine) {
+  Gui();
+  Window w;
+  w.window.Pages()->setCurrentIndex(4);
+  auto* page = w.window.Pages()->currentWidget();
+  auto* box = page->findChild<QPlainTextEdit*>();
+  ASSERT_TRUE(box);
+  EXPECT_TRUE(box->isReadOnly());
+  const QFontMetrics metrics(box->font());
+  EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W')) << "fixed pitch";
+
+  w.app.rds.data.ProcessRDS(true);
+  w.app.rds.data.StoreRdsField("PS", "\"RADIO 1 \"");
+  w.app.rds.data.StoreRdsField("PI", "FFFF");
+  EXPECT_EQ(box->toPlainText().toStdString(),
+            ReplaceAll(w.app.rds.data.TextBoxText(), "\r\n", "\n"));
+  EXPECT_TRUE(box->toPlainText().startsWith("PS: \"RADIO 1 \"\nPI: FFFF\n"));
+  EXPECT_TRUE(box->toPlainText().endsWith("\n\nWarnings: 1\nFactory default PI was detected "
+                                          "(FFFF). Set right PI as soon as possible."));
+
+  QLabel* counter = nullptr;
+  for (auto* l : page->findChildren<QLabel*>())
+    if (l->text().endsWith(" bytes")) counter = l;
+  ASSERT_TRUE(counter);
+  EXPECT_EQ(counter->text(), "0 bytes");
+  w.app.rds.raw.StoreRawGroup("2F01040841424344");
+  EXPECT_EQ(counter->text(), "8 bytes");
+  for (const char* caption : {"Acquire", "Save Data", "Run", "Stop", "Clear", "View", "Save",
+                              "Use Quillet"}) {
+    bool found = false;
+    for (auto* b : page->findChildren<QPushButton*>()) found |= b->text() == caption;
+    EXPECT_TRUE(found) << caption;
+  }
+  for (auto* b : page->findChildren<QPushButton*>())
+    if (b->text() == "View") b->click();
+  EXPECT_EQ(box->toPlainText(), "2F01 0408 4142 4344  0A 100000 01000 'AB' 'CD'");
+
+  if (const char* shot = std::getenv("SONDARO_RDS_PAGE_SHOT")) {
+    w.app.rds.data.ProcessRDS(false);
+    w.window.grab().save(shot);
+  }
+}
+
+TEST(RdsPage, FileSaveDataMenuSavesTheBox) {
+  Gui();
+  Window w;
+  QAction* entry = nullptr;
+  for (QAction* top : w.window.menuBar()->actions())
+    if (top->text() == "File" && top->menu()) entry = MenuEntry(top->menu(), "RDS/RBDS");
+  ASSERT_TRUE(entry);
+  const auto file = std::filesystem::temp_directory_path() / "sondaro-rds-page-test.txt";
+  w.dialogs.Answer = file.string();
+  w.app.rds.data.ProcessRDS(true);
+  entry->trigger();
+  ASSERT_EQ(w.dialogs.SaveShown.size(), 1u);
+  EXPECT_EQ(w.dialogs.SaveShown[0].Filter, "Text file (*.txt)");
+  std::stringstream text;
+  text << std::ifstream(file, std::ios::binary).rdbuf();
+  EXPECT_TRUE(text.str().starts_with("PS: \"\"\r\nPI: -\r\n")) << text.str();
+  std::filesystem::remove(file);
+}
+
+}  // namespace
+}  // namespace sondaro
