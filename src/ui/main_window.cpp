@@ -8,6 +8,8 @@
 #include "app/app.h"
 #include "platform/qt_dialogs.h"
 #include "ui/page.h"
+#include "ui/pages/deviation_page.h"
+#include "ui/pages/modulation_power_page.h"
 #include "ui/pages/rds_page.h"
 #include "ui/pages/setup_page.h"
 #include "ui/top_bar.h"
@@ -34,8 +36,8 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   setCentralWidget(central);
 
   // One line per page, in the order of the page control.
-  AddPage(new PlaceholderPage(app_), "Frequency Deviation");
-  AddPage(new PlaceholderPage(app_), "Modulation Power");
+  AddPage(new DeviationPage(app_), "Frequency Deviation");
+  AddPage(new ModulationPowerPage(app_), "Modulation Power");
   AddPage(new PlaceholderPage(app_), "MPX");
   AddPage(new PlaceholderPage(app_), "RF Carrier");
   AddPage(new RdsPage(app_), "RDS/RBDS");
@@ -63,6 +65,15 @@ MainWindow::~MainWindow() { app_.view.Remove(this); }
 
 // Menu entries of the features, each in its own block.
 void MainWindow::InstallMenus() {
+  // Charts: their data files, and the chart of the active page as an image.
+  SaveDataMenu()->addAction("Histogram", this, [this] { app_.dataFiles.Histogram2Click(); });
+  SaveDataMenu()->addAction("Modulation Power", this,
+                            [this] { app_.dataFiles.ModulationPower2Click(); });
+  SaveDataMenu()->addAction("FFT", this, [this] { app_.dataFiles.Spectrum1Click(); });
+  fileMenu_->addAction("Save Bitmap", this,
+                       [this] { app_.images.SaveBitmap1Click(pages_->currentIndex()); });
+  editMenu_->addAction("Copy Bitmap", this,
+                       [this] { app_.images.CopyBitmaptoClipboard1Click(pages_->currentIndex()); });
   // RDS: the page text (or the raw lines after "View") to a text file.
   SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
   // Mode and tuning: "Load Internal File", "Acquire All", "Carrier Offset".

@@ -14,6 +14,8 @@
 
 #include "app/app.h"
 #include "core/formats.h"
+#include "platform/qpainter_canvas.h"
+#include "platform/qt_clipboard.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_link_ports.h"
 #include "platform/qt_shell.h"
@@ -110,7 +112,9 @@ void BindWindowPosition(MainWindow& window, Settings& settings) {
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   std::unique_ptr<QCoreApplication> qapp;
   if (options.Headless) {
-    qapp = std::make_unique<QCoreApplication>(argc, argv);
+    // No windows, but scripts still draw chart images, which needs fonts.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qapp = std::make_unique<QGuiApplication>(argc, argv);
   } else {
     qapp = std::make_unique<QApplication>(argc, argv);
     // The window has a fixed 632 x 420 client area laid out for a small font.
@@ -154,7 +158,12 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
 #endif
 
   const std::string appFolder = ToLatin1(QCoreApplication::applicationDirPath()) + "/";
-  App app(AppPorts{clock, *serialPort, *tcpClient, dialogs, &network, appFolder, &shell});
+  QImageCanvas chartBitmap;  // the one off-screen bitmap of chart images
+  QtClipboard clipboard;
+  AppPorts ports{clock, *serialPort, *tcpClient, dialogs, &network, appFolder, &shell};
+  ports.bitmap = &chartBitmap;
+  ports.clipboard = &clipboard;
+  App app(ports);
 #ifdef SONDARO_HAVE_SIM
   if (simulated) simulated->Attach(app.timers);
 #endif

@@ -13,6 +13,7 @@
 #include "app/app.h"
 #include "link/com_ports.h"
 #include "platform/qt_dialogs.h"
+#include "ui/deviation_limit_box.h"
 
 namespace sondaro {
 
@@ -59,6 +60,7 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
           [this] { app_.link.connection.BitBtn3Click(); });
   connect(list, &QPushButton::clicked, this, &SetupPage::ShowPortList);
   BuildReceiverOptions();
+  (new DeviationLimitBox(app_, this))->setGeometry(320, 140, 220, 26);
   Refresh(Area::Connection);
   Refresh(Area::Setup);
 }
