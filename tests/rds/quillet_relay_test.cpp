@@ -213,7 +213,7 @@ TEST(QuilletRelayPrivilegedPortTest, FailureOnPortSixteenExplainsHowToAllowIt) {
   test::ScriptedDialogs dialogs;
   test::PosixNetworkFactory network;
   RecordingShell shell;
-  test::TempFolder folder;
+  test::TempDir folder;
   std::ofstream(folder.Path() + "quillet.exe") << "x";
   RdsSubsystem rds(view, link, dialogs, &network, &shell, folder.Path());
   rds.relay.GradBtn20Click();

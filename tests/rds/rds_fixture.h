@@ -13,6 +13,7 @@
 #include "app/app.h"
 #include "support/fakes.h"
 #include "support/posix_tcp_server.h"
+#include "support/temp_dir.h"
 
 namespace sondaro::test {
 
@@ -55,33 +56,6 @@ class ScriptedDialogs : public Dialogs {
   }
 };
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempFolder {
- public:
-  TempFolder() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("sondaro-rds-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  // With a trailing "/".
-  [[nodiscard]] std::string Path() const { return path_.string() + "/"; }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path path_;
-};
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 // Decodes the programme service name from saved raw lines as a receiver
 // would: group 0A/0B, segment in block B's two low bits, two characters in
 // block D. Returns every complete name seen, with how often it completed.
@@ -123,7 +97,7 @@ class RdsAppFixture : public ::testing::Test {
   ScriptedDialogs dialogs;
   PosixNetworkFactory network;
   RecordingShell shell;
-  TempFolder folder;
+  TempDir folder;
   int relayPort = FreeLoopbackPort();
   App app{AppPorts{.clock = clock,
                    .serial = serial,

@@ -38,7 +38,7 @@ class RdsSimTest : public ::testing::Test {
 
   VirtualClock clock;
   test::ScriptedDialogs dialogs;
-  test::TempFolder folder;
+  test::TempDir folder;
   sim::SimulatedAnalyzerPorts ports{clock};
   App app{AppPorts{.clock = clock,
                    .serial = ports.Serial(),
