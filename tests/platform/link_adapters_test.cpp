@@ -41,13 +41,13 @@ TEST(LinkOverLoopbackTcp, QueriesGoOutAndSectionsComeBack) {
   QTcpSocket* analyzer = peer.nextPendingConnection();
   ASSERT_TRUE(PumpUntil([&] { return r.app.link.connection.ConnectionType() == "TCP"; }));
 
-  // The first pacing tick, a second after start, writes the "?F" of the link-up.
+  // The pacing tick writes the link-up's mode command and "?F", nothing added.
   QByteArray received;
   ASSERT_TRUE(PumpUntil([&] {
     received += analyzer->readAll();
     return received.contains("?F");
   }));
-  EXPECT_EQ(received, QByteArray("?F"));  // no terminator added
+  EXPECT_EQ(received, QByteArray("*E?F"));
   analyzer->write("Frequency:\r\n 98.50 MHz\r\n\r\nPilot:\r\n   6.8 kHz\r\n\r\n");
   ASSERT_TRUE(PumpUntil([&] { return r.app.link.readouts.Label15 == "   6.8 kHz"; }));
   EXPECT_EQ(r.app.link.readouts.Label1, " 98.50 MHz");
