@@ -12,6 +12,7 @@
 #include "ui/pages/modulation_power_page.h"
 #include "ui/pages/rds_page.h"
 #include "ui/pages/setup_page.h"
+#include "ui/script_panel.h"
 #include "ui/top_bar.h"
 #include "ui/tuning_controls.h"
 
@@ -65,6 +66,13 @@ MainWindow::~MainWindow() { app_.view.Remove(this); }
 
 // Menu entries of the features, each in its own block.
 void MainWindow::InstallMenus() {
+  // Scripts: the panel in the top bar, "Run Script...", "Script Editor...",
+  // "Socket Control...".
+  auto* scriptPanel = new ScriptPanelWidget(app_, this, [this](int page) {
+    if (page >= 0 && page < pages_->count()) pages_->setCurrentIndex(page);
+  });
+  topBar_->layout()->addWidget(scriptPanel);
+  scriptPanel->InstallMenus(fileMenu_, editMenu_, optionsMenu_);
   // Charts: their data files, and the chart of the active page as an image.
   SaveDataMenu()->addAction("Histogram", this, [this] { app_.dataFiles.Histogram2Click(); });
   SaveDataMenu()->addAction("Modulation Power", this,

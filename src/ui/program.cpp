@@ -22,6 +22,7 @@
 #include "platform/qt_tcp_server.h"
 #include "platform/qt_timer_host.h"
 #include "ui/main_window.h"
+#include "ui/script_panel.h"
 
 #ifdef SONDARO_HAVE_SIM
 #include "sim/sim_link.h"
@@ -41,6 +42,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
     else if (a == "--simulate") o.Simulate = true;
     else if (a == "--sim-world") value(o.SimWorld);
     else if (a == "--sim-model") value(o.SimModel);
+    else if (a == "--socket-port") value(o.SocketPort);
+    else if (a == "--socket-address") value(o.SocketAddress);
     else if (a.rfind("--", 0) == 0) o.Errors.push_back("unknown option " + a);
     else if (o.ScriptFile.empty()) o.ScriptFile = a;
     else o.Errors.push_back("only one script file may be given");
@@ -180,6 +183,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   }
   if (options.Simulate && app.link.connection.ConnectEnabled()) app.link.connection.BitBtn2Click();
 
+  StartAutomation(app, options, *qapp);  // socket control options, the script parameter
   const int code = qapp->exec();
   app.Close();
   return code;

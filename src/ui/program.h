@@ -11,6 +11,8 @@ struct ProgramOptions {
   std::string SimWorld;    // --sim-world FILE
   std::string SimModel;    // --sim-model M40|M140
   std::string ScriptFile;  // the one plain parameter
+  // --socket-port N, --socket-address A: socket control for this run only.
+  std::string SocketPort, SocketAddress;
   std::vector<std::string> Errors;
 };
 

@@ -13,6 +13,7 @@
 #include "app/app.h"
 #include "link/com_ports.h"
 #include "platform/qt_dialogs.h"
+#include "ui/script_setup_box.h"
 #include "ui/deviation_limit_box.h"
 
 namespace sondaro {
@@ -61,6 +62,7 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   connect(list, &QPushButton::clicked, this, &SetupPage::ShowPortList);
   BuildReceiverOptions();
   (new DeviationLimitBox(app_, this))->setGeometry(320, 140, 220, 26);
+  (new ScriptSetupBox(app_, this))->setGeometry(8, 186, 300, 70);
   Refresh(Area::Connection);
   Refresh(Area::Setup);
 }
