@@ -5,7 +5,9 @@
 namespace sondaro {
 
 void App::WireMeasure() {
-  link.bulk.hooks.StoreHistogram = [this](const HistogramCounts& c) { deviation.StoreHistogram(c); };
+  link.bulk.hooks.StoreHistogram = [this](const HistogramCounts& c) {
+    deviation.StoreHistogram(c);
+  };
   link.bulk.hooks.StorePmValue = [this](float v) { power.StorePmValue(v); };
   // A new station clears these first; the other stores follow in their order.
   auto& clears = link.parser.hooks.FrequencyChangeClears;
@@ -47,7 +49,9 @@ void App::WireMeasure() {
   // "% above" threshold.
   settings.Bind(
       SettingsStage::MainApply,
-      [this](const Settings& s) { deviation.SetDeviationLimit(s.GetInt("General", "DeviationLimit")); },
+      [this](const Settings& s) {
+        deviation.SetDeviationLimit(s.GetInt("General", "DeviationLimit"));
+      },
       [this](Settings& s) { s.SetInt("General", "DeviationLimit", deviation.DeviationLimit); });
 }
 

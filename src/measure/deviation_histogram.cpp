@@ -124,8 +124,9 @@ void DeviationHistogram::VymalujDEV(int target, Canvas& canvas) {
   const TextOptions right{HAlign::Right, VAlign::Top};
   c.Text(5, 201, "Max at: " + std::to_string(MaxAtKHz) + " kHz");
   c.Text(5, 215, "MIN: " + std::to_string(MinKHz) + " kHz");
-  c.Text(130, 201, "% above " + std::to_string(AboveThresholdKHz) +
-                       " kHz: " + FormatFixed(static_cast<double>(AbovePercent), 1));
+  c.Text(130, 201,
+         "% above " + std::to_string(AboveThresholdKHz) +
+             " kHz: " + FormatFixed(static_cast<double>(AbovePercent), 1));
   c.Text(130, 215, "Acquired: " + AcquiredText);
   c.Text(515, 201, "Total samples: " + std::to_string(TotalSamples), right);
   c.Text(515, 215, TotalTimeText, right);

@@ -31,10 +31,10 @@ class DeviationHistogram {
 
   DeviationHistogram(Clock& clock, View& view, DeviceLink& link);
 
-  void BitBtn12Click();          // "Acquire"
-  void GradBtn43Click();         // "Reset": the analyzer restarts its accumulation
-  void IAeverButton30Click();    // "Change": histogram <-> accumulated view
-  void SEDEVLIMChange();         // the deviation limit spin box changed
+  void BitBtn12Click();        // "Acquire"
+  void GradBtn43Click();       // "Reset": the analyzer restarts its accumulation
+  void IAeverButton30Click();  // "Change": histogram <-> accumulated view
+  void SEDEVLIMChange();       // the deviation limit spin box changed
   // Sets the spin box (clamped to its 50..110), firing its change handler
   // when the value changes.
   void SetDeviationLimit(int kHz);

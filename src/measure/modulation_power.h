@@ -23,8 +23,8 @@ class ModulationPower {
 
   ModulationPower(Clock& clock, View& view, DeviceLink& link);
 
-  void BitBtn14Click();  // "Run"
-  void BitBtn15Click();  // "Stop"
+  void BitBtn14Click();   // "Run"
+  void BitBtn15Click();   // "Stop"
   void GradBtn14Click();  // "Clear"
   void StorePmValue(float value);
   void ClearPM();

@@ -1,10 +1,10 @@
 #include "output/chart_images.h"
 
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-
-#include <jpeglib.h>
 
 #include "core/text.h"
 #include "output/save_files.h"
@@ -38,8 +38,7 @@ struct JpegError {
 }
 
 // Kept apart from C++ objects with destructors, as longjmp skips them.
-bool CompressJpeg(const RgbImage& image, int quality, unsigned char** buffer,
-                  unsigned long* size) {
+bool CompressJpeg(const RgbImage& image, int quality, unsigned char** buffer, unsigned long* size) {
   jpeg_compress_struct info{};
   JpegError error{};
   info.err = jpeg_std_error(&error.Manager);
@@ -79,19 +78,26 @@ std::optional<ChartTag> ChartTagFromName(const std::string& name) {
 
 std::optional<ChartTag> ChartTagOfPage(int page) {
   switch (page) {
-    case 0: return ChartTag::DEV;
-    case 1: return ChartTag::PM;
-    case 2: return ChartTag::MPX;
-    case 3: return ChartTag::RF;
-    case 5: return ChartTag::BAND;
-    default: return std::nullopt;  // "RDS/RBDS", "Setup"
+    case 0:
+      return ChartTag::DEV;
+    case 1:
+      return ChartTag::PM;
+    case 2:
+      return ChartTag::MPX;
+    case 3:
+      return ChartTag::RF;
+    case 5:
+      return ChartTag::BAND;
+    default:
+      return std::nullopt;  // "RDS/RBDS", "Setup"
   }
 }
 
 bool IsJpegName(const std::string& path) {
   const std::string upper = ToUpper(path);
   auto endsWith = [&](std::string_view end) {
-    return upper.size() >= end.size() && upper.compare(upper.size() - end.size(), end.size(), end) == 0;
+    return upper.size() >= end.size() &&
+           upper.compare(upper.size() - end.size(), end.size(), end) == 0;
   };
   return endsWith(".JPG") || endsWith(".JPEG");
 }

@@ -32,8 +32,7 @@ class ChartImages {
   static constexpr int kJpegQuality = 95;
   using DrawFn = std::function<void(int target, Canvas&)>;
 
-  ChartImages(BitmapCanvas* bitmap, Clipboard* clipboard, Dialogs& dialogs,
-              std::string appFolder);
+  ChartImages(BitmapCanvas* bitmap, Clipboard* clipboard, Dialogs& dialogs, std::string appFolder);
 
   // The drawing routine of a chart, called with target 2.
   void Register(ChartTag tag, DrawFn draw) { charts_[Index(tag)].Draw = std::move(draw); }
@@ -48,8 +47,8 @@ class ChartImages {
   bool KopirujObrazek(ChartTag tag);
   // A "Save Bitmap" button: asks for a name, saves, remembers the folder.
   void SaveBitmap(ChartTag tag);
-  void SaveBitmap1Click(int page);              // File > "Save Bitmap"
-  void CopyBitmaptoClipboard1Click(int page);   // Edit > "Copy Bitmap"
+  void SaveBitmap1Click(int page);             // File > "Save Bitmap"
+  void CopyBitmaptoClipboard1Click(int page);  // Edit > "Copy Bitmap"
 
   // Start folder of the image save dialog.
   std::string SD1Dir;

@@ -40,8 +40,7 @@ DataFiles::DataFiles(Dialogs& dialogs, std::string appFolder, const MeasurementS
 void DataFiles::SaveInteractive(const std::string& proposal, const std::string& content) {
   const std::string path = AskSaveName(dialogs_, SD2Dir, proposal, kCsvFilter, "csv");
   if (path.empty()) return;
-  if (!WriteWholeFile(path, content) && ReportFailure)
-    ReportFailure("Can't write to file " + path);
+  if (!WriteWholeFile(path, content) && ReportFailure) ReportFailure("Can't write to file " + path);
   SD2Dir = FolderOf(path);
 }
 

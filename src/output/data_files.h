@@ -27,10 +27,11 @@ class DataFiles {
   DataFiles(Dialogs& dialogs, std::string appFolder, const MeasurementState& state,
             const DeviationHistogram& deviation, const ModulationPower& power);
 
-  void Histogram2Click();        // "Save Data" of the deviation page; File > Save Data > "Histogram"
-  void ModulationPower2Click();  // "Save Data" of the power page; File > Save Data > "Modulation Power"
-  void GradBtn15Click();         // "Save FFTD" of the MPX page
-  void Spectrum1Click();         // File > Save Data > "FFT"
+  void Histogram2Click();  // "Save Data" of the deviation page; File > Save Data > "Histogram"
+  void
+  ModulationPower2Click();  // "Save Data" of the power page; File > Save Data > "Modulation Power"
+  void GradBtn15Click();    // "Save FFTD" of the MPX page
+  void Spectrum1Click();    // File > Save Data > "FFT"
   // The data file of a chart; only "MPX" has content, any other tag gives an
   // empty file. A relative path is relative to the program's folder.
   bool UlozData(ChartTag tag, const std::string& path);

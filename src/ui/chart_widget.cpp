@@ -39,7 +39,8 @@ const QImage& ChartWidget::Picture() {
 }
 
 void ChartWidget::Redraw(int target) {
-  if (target == chart::kTargetPaint) canvas_.FillRect(0, 0, canvas_.Width(), canvas_.Height(), kWhite);
+  if (target == chart::kTargetPaint)
+    canvas_.FillRect(0, 0, canvas_.Width(), canvas_.Height(), kWhite);
   if (draw_) draw_(target, canvas_);
   dirty_ = false;
 }
@@ -50,9 +51,12 @@ void ChartWidget::paintEvent(QPaintEvent*) {
 }
 
 void ChartWidget::FollowPointerShape() {
-  if (memory_.Zooming()) setCursor(Qt::CrossCursor);
-  else if (memory_.Confinement()) setCursor(memory_.CursorMode() == 3 ? Qt::SizeHorCursor : Qt::CrossCursor);
-  else unsetCursor();
+  if (memory_.Zooming())
+    setCursor(Qt::CrossCursor);
+  else if (memory_.Confinement())
+    setCursor(memory_.CursorMode() == 3 ? Qt::SizeHorCursor : Qt::CrossCursor);
+  else
+    unsetCursor();
 }
 
 // Mouse down: the chart is drawn afresh with the cursor or zoom started.

@@ -37,7 +37,8 @@ DeviationLimitBox::DeviationLimitBox(App& app, QWidget* parent) : QWidget(parent
   row->addStretch(1);
   Refresh();
   // SEDEVLIMChange
-  connect(spin_, &QSpinBox::valueChanged, this, [this](int v) { app_.deviation.SetDeviationLimit(v); });
+  connect(spin_, &QSpinBox::valueChanged, this,
+          [this](int v) { app_.deviation.SetDeviationLimit(v); });
   follower_ = std::make_unique<Follower>(*this);
   app_.view.Add(follower_.get());
 }

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -16,6 +17,7 @@
 #include "support/save_dialogs.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
+#include "ui/pages/deviation_page.h"
 
 namespace sondaro {
 namespace {
@@ -34,9 +36,14 @@ class ChartPagesTest : public ::testing::Test {
   test::SaveDialogs dialogs;
   QImageCanvas bitmap;
   QtClipboard clipboard;
-  App app{AppPorts{.clock = clock, .serial = serial, .tcp = tcp, .dialogs = dialogs,
-                   .appFolder = dir.Path(), .userConfigFolder = dir / "user/",
-                   .bitmap = &bitmap, .clipboard = &clipboard}};
+  App app{AppPorts{.clock = clock,
+                   .serial = serial,
+                   .tcp = tcp,
+                   .dialogs = dialogs,
+                   .appFolder = dir.Path(),
+                   .userConfigFolder = dir / "user/",
+                   .bitmap = &bitmap,
+                   .clipboard = &clipboard}};
   MainWindow window{app};
 
   QPushButton* Button(int page, const QString& text) {
@@ -109,6 +116,29 @@ TEST_F(ChartPagesTest, MenusActOnTheActivePage) {
   save->trigger();
   EXPECT_EQ(QImage(QString::fromStdString(dir / "menu.bmp")).size(), QSize(521, 233));
   EXPECT_EQ(app.images.SD1Dir, dir.Path());
+}
+
+TEST_F(ChartPagesTest, SavedImageIsWhatTheScreenShowsWithoutCursor) {
+  HistogramCounts bins{};
+  for (int i = 0; i < 122; ++i) bins[i] = (i * 7919) % 500;
+  app.deviation.StoreHistogram(bins);
+  ChartWidget* chart = static_cast<DeviationPage*>(window.Pages()->widget(0))->Chart();
+  const QImage screen = chart->Picture().convertToFormat(QImage::Format_RGB888);
+  ASSERT_TRUE(app.images.UlozObrazek(ChartTag::DEV, "same.bmp"));
+  const QImage saved =
+      QImage(QString::fromStdString(dir / "same.bmp")).convertToFormat(QImage::Format_RGB888);
+  EXPECT_EQ(saved, screen);
+
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(200, 100),
+                    chart->mapToGlobal(QPointF(200, 100)), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(chart, &press);
+  ASSERT_TRUE(app.deviation.Chart.CursorShown());
+  EXPECT_NE(chart->Picture().convertToFormat(QImage::Format_RGB888), screen);
+  ASSERT_TRUE(app.images.UlozObrazek(ChartTag::DEV, "cursor.bmp"));
+  EXPECT_EQ(
+      QImage(QString::fromStdString(dir / "cursor.bmp")).convertToFormat(QImage::Format_RGB888),
+      saved);
 }
 
 TEST_F(ChartPagesTest, SetupSpinBoxIsTheDeviationLimit) {

@@ -1,5 +1,7 @@
 // The chart widget on screen: repaints from white, the data cursor and zoom
 // driven by real mouse events.
+#include "ui/chart_widget.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,7 +10,6 @@
 #include "gui_app.h"
 #include "measure/modulation_power.h"
 #include "support/link_fixture.h"
-#include "ui/chart_widget.h"
 
 namespace sondaro {
 namespace {
@@ -23,7 +24,8 @@ class ChartWidgetTest : public test::LinkFixture {
     for (int i = 0; i < 600; ++i) pm.StorePmValue(i < 300 ? -2.0f : 2.0f);
   }
   void Mouse(QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent e(type, QPointF(at), widget.mapToGlobal(QPointF(at)), Qt::LeftButton, held, mods);
     QCoreApplication::sendEvent(&widget, &e);
   }
@@ -58,7 +60,7 @@ TEST_F(ChartWidgetTest, CursorFollowsThePressAndLeavesOnRelease) {
   Mouse(QEvent::MouseButtonPress, {431, 60});
   EXPECT_TRUE(pm.Chart.CursorShown());
   EXPECT_EQ(pm.Chart.Readout(), "N=421 X=7 Y=2");
-  EXPECT_GT(Cursor(), 100);                                 // cross-hair
+  EXPECT_GT(Cursor(), 100);                                  // cross-hair
   EXPECT_GT(InkIn(widget.Picture(), 8, 164, 120, 175), 20);  // readout at (8, H - 37)
   Mouse(QEvent::MouseMove, {100, 60});
   EXPECT_EQ(pm.Chart.Nearest()->Y, -2);

@@ -1,6 +1,8 @@
 // The QPainter canvas draws the charts as the chart layer places them:
 // colours, texts, rotation, clipping; and its pictures go to files that real
 // readers open and to the clipboard.
+#include "platform/qpainter_canvas.h"
+
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -10,7 +12,6 @@
 #include "measure/deviation_histogram.h"
 #include "measure/modulation_power.h"
 #include "output/chart_images.h"
-#include "platform/qpainter_canvas.h"
 #include "platform/qt_clipboard.h"
 #include "support/link_fixture.h"
 #include "support/temp_dir.h"
@@ -68,8 +69,8 @@ TEST_F(QtChartTest, DeviationChartPixels) {
   EXPECT_EQ(PixelOf(img, BarX(60), 166), kBlack);
   EXPECT_EQ(PixelOf(img, 40, 100), kBlack);
   // Statistics texts have ink where they stand.
-  EXPECT_GT(InkIn(img, 5, 201, 90, 213), 30);      // "Max at: 60 kHz"
-  EXPECT_GT(InkIn(img, 420, 201, 514, 213), 30);   // "Total samples: ..." ends at 515
+  EXPECT_GT(InkIn(img, 5, 201, 90, 213), 30);     // "Max at: 60 kHz"
+  EXPECT_GT(InkIn(img, 420, 201, 514, 213), 30);  // "Total samples: ..." ends at 515
   EXPECT_EQ(InkIn(img, 516, 201, 519, 228), 0);
 }
 

@@ -35,9 +35,13 @@ class SimChartsTest : public ::testing::Test {
   test::SaveDialogs dialogs;
   QImageCanvas bitmap;
   sim::SimulatedAnalyzerPorts ports{clock};
-  App app{AppPorts{.clock = clock, .serial = ports.Serial(), .tcp = ports.Tcp(),
-                   .dialogs = dialogs, .appFolder = dir.Path(),
-                   .userConfigFolder = dir / "user/", .bitmap = &bitmap}};
+  App app{AppPorts{.clock = clock,
+                   .serial = ports.Serial(),
+                   .tcp = ports.Tcp(),
+                   .dialogs = dialogs,
+                   .appFolder = dir.Path(),
+                   .userConfigFolder = dir / "user/",
+                   .bitmap = &bitmap}};
 };
 
 int Lines(const std::string& text) {
@@ -50,9 +54,9 @@ TEST_F(SimChartsTest, HistogramAndPowerToFilesAndImages) {
   app.link.connection.Settings.RGCON = 0;
   app.link.connection.BitBtn2Click();
   Advance(1500);
-  app.tuning.SelectFrequency(1);  // 87.60 MHz, "RADIO 1"
+  app.tuning.SelectFrequency(1);     // 87.60 MHz, "RADIO 1"
   app.tuning.IAeverButton19Click();  // "Tune"
-  Advance(60'000);  // a minute of deviation samples at the analyzer
+  Advance(60'000);                   // a minute of deviation samples at the analyzer
 
   app.deviation.BitBtn12Click();  // "Acquire"
   Advance(3000);

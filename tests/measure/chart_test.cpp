@@ -1,10 +1,11 @@
 // The chart layer: colours, ticks, plot geometry, the data cursor and zoom.
+#include "measure/chart/chart.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "core/formats.h"
-#include "measure/chart/chart.h"
 #include "measure/chart/color.h"
 #include "support/recording_canvas.h"
 
@@ -22,9 +23,9 @@ TEST(ToRGB, MatchesTheFixedConversion) {
       {0.33, 1.0, 0.91, 210, 255, 209},  // palest bandscan band
       {0.33, 1.0, 1.0, 255, 255, 255},   // top band
       {0, 1, 0.5, 255, 0, 0},
-      {1, 0, 0.5, 127, 127, 127},        // hue wraps; grey truncates 127.5
+      {1, 0, 0.5, 127, 127, 127},  // hue wraps; grey truncates 127.5
       {0.6667, 0.4, 0.6, 112, 112, 193},
-      {1, 0, 1 - 0.5455, 115, 115, 115}, // a fading history trace
+      {1, 0, 1 - 0.5455, 115, 115, 115},  // a fading history trace
   };
   for (const Case& c : cases) {
     const Color rgb = ToRGB(c.h, c.s, c.l);
@@ -44,12 +45,9 @@ TEST(ChooseTicks, PicksOneTwoFiveSteps) {
     int decimals;
     double first, last;
   } cases[] = {
-      {{0, 120}, 12, 10, 0, 0, 120},
-      {{0, 120}, 7, 20, 0, 0, 120},
-      {{0, 1}, 5, 0.2, 1, 0, 1},
-      {{-4, 3}, 7, 1, 0, -4, 3},
-      {{-4, 3}, 3, 5, 0, 0, 0},
-      {{87.5, 108}, 10, 5, 0, 90, 105},
+      {{0, 120}, 12, 10, 0, 0, 120},    {{0, 120}, 7, 20, 0, 0, 120},
+      {{0, 1}, 5, 0.2, 1, 0, 1},        {{-4, 3}, 7, 1, 0, -4, 3},
+      {{-4, 3}, 3, 5, 0, 0, 0},         {{87.5, 108}, 10, 5, 0, 90, 105},
       {{0, 0.05}, 5, 0.01, 2, 0, 0.05},
   };
   for (const Case& c : cases) {
@@ -154,7 +152,7 @@ TEST_F(CursorTest, ShiftKeepsTheCursorUntilTheNextPress) {
 
 TEST_F(CursorTest, PressOutsideEveryPlotAreaStartsNothing) {
   Draw();
-  EXPECT_FALSE(memory.MouseDown(20, 100, {}));         // in the axis margin
+  EXPECT_FALSE(memory.MouseDown(20, 100, {}));               // in the axis margin
   EXPECT_FALSE(memory.MouseDown(200, 190, {.Ctrl = true}));  // under the plot
   EXPECT_FALSE(memory.CursorShown());
   EXPECT_FALSE(memory.Zooming());

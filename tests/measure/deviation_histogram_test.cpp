@@ -69,9 +69,10 @@ TEST_F(DeviationTest, TotalTimeCountsTwentySamplesPerSecond) {
   struct Case {
     int samples;
     const char* text;
-  } cases[] = {{0, "Total time: 0:00:00"},    {19, "Total time: 0:00:00"},
-               {20, "Total time: 0:00:01"},   {1219, "Total time: 0:01:00"},
-               {72000, "Total time: 1:00:00"}, {72000 * 12 + 1200 * 5 + 20 * 9, "Total time: 12:05:09"}};
+  } cases[] = {
+      {0, "Total time: 0:00:00"},     {19, "Total time: 0:00:00"},
+      {20, "Total time: 0:00:01"},    {1219, "Total time: 0:01:00"},
+      {72000, "Total time: 1:00:00"}, {72000 * 12 + 1200 * 5 + 20 * 9, "Total time: 12:05:09"}};
   for (const Case& c : cases) EXPECT_EQ(TotalTimeTextOf(c.samples), c.text);
   dev.StoreHistogram(Counts({{10, 1219}}));
   EXPECT_EQ(dev.TotalTimeText, "Total time: 0:01:00");

@@ -73,8 +73,12 @@ TEST(MeasureSettings, LoadedAtStartAndWrittenAtClose) {
   test::FakeSerialPort serial;
   test::FakeTcpClient tcp;
   SilentDialogs dialogs;
-  AppPorts ports{.clock = clock, .serial = serial, .tcp = tcp, .dialogs = dialogs,
-                 .appFolder = dir.Path(), .userConfigFolder = dir / "user/"};
+  AppPorts ports{.clock = clock,
+                 .serial = serial,
+                 .tcp = tcp,
+                 .dialogs = dialogs,
+                 .appFolder = dir.Path(),
+                 .userConfigFolder = dir / "user/"};
   {
     App app(ports);
     app.LoadSettings();

@@ -2,10 +2,10 @@
 // JPEG quality, the save dialog, the menus and the clipboard.
 #include "output/chart_images.h"
 
-#include <cstdio>
-#include <csetjmp>
-
 #include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdio>
 
 #include "core/clipboard.h"
 #include "measure/deviation_histogram.h"
@@ -35,16 +35,15 @@ std::string Identify(const std::string& path, const char* format = "%m %w %h") {
 bool HaveIdentify() { return std::system("identify -version >/dev/null 2>&1") == 0; }
 
 // Tables of ITU-T T.81 Annex K, natural order.
-constexpr int kLuminance[64] = {
-    16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
-    14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
-    18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
-    49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
-constexpr int kChrominance[64] = {
-    17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-    24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
-    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+constexpr int kLuminance[64] = {16,  11,  10,  16,  24, 40, 51,  61,  12,  12,  14,  19,  26,
+                                58,  60,  55,  14,  13, 16, 24,  40,  57,  69,  56,  14,  17,
+                                22,  29,  51,  87,  80, 62, 18,  22,  37,  56,  68,  109, 103,
+                                77,  24,  35,  55,  64, 81, 104, 113, 92,  49,  64,  78,  87,
+                                103, 121, 120, 101, 72, 92, 95,  98,  112, 100, 103, 99};
+constexpr int kChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
+                                  24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
+                                  99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+                                  99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
 
 // Quality 95 scales the tables to 10 %, rounded: (t * 10 + 50) / 100, at least 1.
 int Scaled95(int t) { return std::max(1, (t * 10 + 50) / 100); }
@@ -119,9 +118,9 @@ TEST(ChartImageNames, JpegOnlyForJpgAndJpegInAnyCase) {
   struct Case {
     const char* name;
     bool jpeg;
-  } cases[] = {{"a.jpg", true},   {"A.JPEG", true}, {"dir.x/b.Jpg", true}, {".jpg", true},
-               {"a.jpe", false},  {"a", false},     {"a.bmp", false},      {"a.png", false},
-               {"jpg", false},    {"a.jpg.bmp", false}};
+  } cases[] = {{"a.jpg", true},  {"A.JPEG", true},    {"dir.x/b.Jpg", true}, {".jpg", true},
+               {"a.jpe", false}, {"a", false},        {"a.bmp", false},      {"a.png", false},
+               {"jpg", false},   {"a.jpg.bmp", false}};
   for (const Case& c : cases) EXPECT_EQ(IsJpegName(c.name), c.jpeg) << c.name;
 }
 
@@ -130,8 +129,9 @@ TEST(ChartImageNames, TagsAndPages) {
     EXPECT_EQ(ChartTagName(*ChartTagFromName(name)), name);
   EXPECT_EQ(ChartTagFromName("dev"), ChartTag::DEV);
   EXPECT_FALSE(ChartTagFromName("RDS"));
-  const std::optional<ChartTag> pages[] = {ChartTag::DEV, ChartTag::PM,   ChartTag::MPX, ChartTag::RF,
-                                           std::nullopt,  ChartTag::BAND, std::nullopt};
+  const std::optional<ChartTag> pages[] = {ChartTag::DEV, ChartTag::PM, ChartTag::MPX,
+                                           ChartTag::RF,  std::nullopt, ChartTag::BAND,
+                                           std::nullopt};
   for (int page = 0; page < 7; ++page) EXPECT_EQ(ChartTagOfPage(page), pages[page]) << page;
 }
 
@@ -176,7 +176,7 @@ TEST_F(ChartImagesTest, BmpFileOpensAtTheChartSize) {
   const std::size_t row = (521 * 3 + 3) & ~3u;
   const std::size_t plotBottom = 233 - 1 - 165;  // file row of chart row 165
   const std::size_t bar60 = 54 + plotBottom * row + (40 + 234) * 3;
-  EXPECT_EQ(static_cast<unsigned char>(bmp[bar60]), 128);  // blue
+  EXPECT_EQ(static_cast<unsigned char>(bmp[bar60]), 128);    // blue
   EXPECT_EQ(static_cast<unsigned char>(bmp[bar60 + 2]), 0);  // red
   if (!HaveIdentify()) GTEST_SKIP() << "ImageMagick identify not installed";
   EXPECT_EQ(Identify(dir / "dev.bmp", "%m %w %h"), "BMP3 521 233");  // BMP3: the 40-byte header

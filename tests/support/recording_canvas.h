@@ -67,7 +67,8 @@ class RecordingCanvas : public BitmapCanvas {
   void Resize(int width, int height) override {
     width_ = width;
     height_ = height;
-    image_ = {width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3, 255)};
+    image_ = {width, height,
+              std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3, 255)};
     clip_ = {0, 0, width, height};
     Clear();
   }

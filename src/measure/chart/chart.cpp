@@ -10,7 +10,7 @@ namespace sondaro::chart {
 namespace {
 
 constexpr int kTickLength = 4;
-constexpr int kLabelGap = 6;   // axis line to tick label
+constexpr int kLabelGap = 6;     // axis line to tick label
 constexpr int kZoomMinDrag = 3;  // pixels; less is a click
 constexpr double kMaxPixel = 1e6;
 
@@ -132,8 +132,8 @@ bool ChartMemory::MouseUp(int x, int y, Modifiers m) {
   if (std::abs(pointer_.Y - dragStart_.Y) >= kZoomMinDrag) {
     z.Y = Ordered(DataY(r->Plot, r->Y, dragStart_.Y), DataY(r->Plot, r->Y, pointer_.Y));
     if (r->YRight)
-      z.YRight = Ordered(DataY(r->Plot, *r->YRight, dragStart_.Y),
-                         DataY(r->Plot, *r->YRight, pointer_.Y));
+      z.YRight =
+          Ordered(DataY(r->Plot, *r->YRight, dragStart_.Y), DataY(r->Plot, *r->YRight, pointer_.Y));
   }
   zooms_[active_] = z;
   return true;
@@ -209,8 +209,8 @@ void Chart::PlotArea(double left, double top, double right, double bottom, Inset
   ++area_;
   const int w = canvas_.Width(), h = canvas_.Height();
   panel_ = {Pixel(left * w), Pixel(top * h), Pixel(right * w) - 1, Pixel(bottom * h) - 1};
-  current_.Plot = {panel_.Left + insets.Left, panel_.Top + insets.Top,
-                   panel_.Right - insets.Right, panel_.Bottom - insets.Bottom};
+  current_.Plot = {panel_.Left + insets.Left, panel_.Top + insets.Top, panel_.Right - insets.Right,
+                   panel_.Bottom - insets.Bottom};
   // Areas without a readout of their own show it where the previous one did.
   current_.ReadoutAt = previous.ReadoutAt;
   current_.CursorMode = previous.CursorMode;
@@ -229,8 +229,8 @@ void Chart::DrawPlotFrame() {
   framed_ = true;
   const PixelRect& p = current_.Plot;
   canvas_.SetPen(kBlack, 1);
-  const PixelPoint frame[] = {{p.Left, p.Top}, {p.Right, p.Top}, {p.Right, p.Bottom},
-                              {p.Left, p.Bottom}, {p.Left, p.Top}};
+  const PixelPoint frame[] = {
+      {p.Left, p.Top}, {p.Right, p.Top}, {p.Right, p.Bottom}, {p.Left, p.Bottom}, {p.Left, p.Top}};
   canvas_.Polyline(frame);
 }
 
@@ -259,7 +259,8 @@ void Chart::XAxis(const std::string& title, double min, double max) {
   // Room for the widest label plus a gap decides how many ticks fit.
   Ticks t = ChooseTicks(current_.X, length / 40);
   int widest = 0;
-  for (double v : t.Values) widest = std::max(widest, canvas_.TextWidth(FormatFixed(v, t.Decimals)));
+  for (double v : t.Values)
+    widest = std::max(widest, canvas_.TextWidth(FormatFixed(v, t.Decimals)));
   if (static_cast<int>(t.Values.size()) * (widest + 10) > length)
     t = ChooseTicks(current_.X, length / (widest + 10));
   std::vector<std::pair<double, std::string>> ticks;
@@ -279,8 +280,10 @@ void Chart::YAxis(const std::string& title, double min, double max, YAxisOptions
   const ChartMemory::Zoom* z = ZoomOfArea();
   Range r{min, max};
   if (z) r = options.Right ? z->YRight.value_or(r) : z->Y;
-  if (options.Right) current_.YRight = r;
-  else current_.Y = r;
+  if (options.Right)
+    current_.YRight = r;
+  else
+    current_.Y = r;
   yRightActive_ = options.Right;
   y_ = r;
   DrawPlotFrame();
@@ -340,8 +343,10 @@ void Chart::TakeSeries(std::span<const PointD> points, bool cursorData) {
   if (!onScreen_) return;
   current_.HasCursorData = cursorData;
   current_.CursorOnRight = yRightActive_;
-  if (cursorData) current_.CursorData.assign(points.begin(), points.end());
-  else current_.CursorData.clear();
+  if (cursorData)
+    current_.CursorData.assign(points.begin(), points.end());
+  else
+    current_.CursorData.clear();
 }
 
 void Chart::Line(std::span<const PointD> points, bool cursorData) {
@@ -440,8 +445,11 @@ void Chart::DrawCursor(const ChartMemory::PlotRecord& plot) {
     }
     canvas_.Line(at.X, p.Top, at.X, p.Bottom + 1);
     if (plot.CursorMode == 3) {
-      const PixelPoint box[] = {{at.X - 3, at.Y - 3}, {at.X + 3, at.Y - 3}, {at.X + 3, at.Y + 3},
-                                {at.X - 3, at.Y + 3}, {at.X - 3, at.Y - 3}};
+      const PixelPoint box[] = {{at.X - 3, at.Y - 3},
+                                {at.X + 3, at.Y - 3},
+                                {at.X + 3, at.Y + 3},
+                                {at.X - 3, at.Y + 3},
+                                {at.X - 3, at.Y - 3}};
       canvas_.Polyline(box);
     } else {
       canvas_.Line(p.Left, at.Y, p.Right + 1, at.Y);

@@ -87,11 +87,11 @@ class ChartMemory {
   // What one drawing on screen left behind for a plot area.
   struct PlotRecord {
     PixelRect Plot;
-    Range X, Y;                  // ranges in effect, zoom included
+    Range X, Y;  // ranges in effect, zoom included
     std::optional<Range> YRight;
     std::vector<PointD> CursorData;  // points of the last series, if it carries them
     bool HasCursorData = false;
-    bool CursorOnRight = false;      // that series was drawn on the right axis
+    bool CursorOnRight = false;  // that series was drawn on the right axis
     PixelPoint ReadoutAt{8, 8};
     int CursorMode = 0;
   };
@@ -108,7 +108,9 @@ class ChartMemory {
 
   // The plot rectangle the pointer is held in while the button is down.
   [[nodiscard]] std::optional<PixelRect> Confinement() const;
-  [[nodiscard]] bool CursorShown() const { return state_ == State::Cursor || state_ == State::Kept; }
+  [[nodiscard]] bool CursorShown() const {
+    return state_ == State::Cursor || state_ == State::Kept;
+  }
   [[nodiscard]] bool Zooming() const { return state_ == State::Zooming; }
   // Cursor mode (0 or 3) of the plot area the cursor is in.
   [[nodiscard]] int CursorMode() const;

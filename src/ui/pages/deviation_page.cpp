@@ -13,10 +13,12 @@ DeviationPage::DeviationPage(App& app, QWidget* parent) : Page(app, parent) {
   frame_ = new QGroupBox(FromLatin1(d.FrameCaption()), this);
   auto* inFrame = new QVBoxLayout(frame_);
   inFrame->setContentsMargins(4, 4, 4, 4);
-  chart_ = new ChartWidget(QSize(DeviationHistogram::kChartWidth, DeviationHistogram::kChartHeight),
-                           [&d](int target, Canvas& c) { d.VymalujDEV(target, c); }, d.Chart);
+  chart_ = new ChartWidget(
+      QSize(DeviationHistogram::kChartWidth, DeviationHistogram::kChartHeight),
+      [&d](int target, Canvas& c) { d.VymalujDEV(target, c); }, d.Chart);
   inFrame->addWidget(chart_);
-  frame_->setGeometry(4, 2, DeviationHistogram::kChartWidth + 10, DeviationHistogram::kChartHeight + 26);
+  frame_->setGeometry(4, 2, DeviationHistogram::kChartWidth + 10,
+                      DeviationHistogram::kChartHeight + 26);
 
   auto button = [this](const char* caption, int row, auto&& onClick) {
     auto* b = new QPushButton(caption, this);

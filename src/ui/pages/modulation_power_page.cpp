@@ -8,8 +8,9 @@ namespace sondaro {
 
 ModulationPowerPage::ModulationPowerPage(App& app, QWidget* parent) : Page(app, parent) {
   ModulationPower& pm = app_.power;
-  chart_ = new ChartWidget(QSize(ModulationPower::kChartWidth, ModulationPower::kChartHeight),
-                           [&pm](int target, Canvas& c) { pm.VymalujPM(target, c); }, pm.Chart, this);
+  chart_ = new ChartWidget(
+      QSize(ModulationPower::kChartWidth, ModulationPower::kChartHeight),
+      [&pm](int target, Canvas& c) { pm.VymalujPM(target, c); }, pm.Chart, this);
   chart_->move(8, 8);
 
   auto button = [this](const char* caption, int column, auto&& onClick) {
