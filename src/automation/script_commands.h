@@ -5,8 +5,10 @@
 //
 //   {"GETFREQUENCY", ArgForm::None, [](ScriptCall& c) { c.Host.Send("?F"); }},
 //
-// A part of the program that lands later adds its keywords to the table in
-// its own wiring, with one Add() per keyword.
+// A part that lands later adds one entry per keyword to AddBuiltinCommands,
+// acting through the host (for a button: a ScriptButton value and its case
+// in the program's host), or, for an operation of its own, one
+// Commands().Add() in its App wiring.
 #include <functional>
 #include <string>
 #include <unordered_map>
