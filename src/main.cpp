@@ -10,7 +10,9 @@ int main(int argc, char** argv) {
   const sondaro::ProgramOptions options = sondaro::ParseProgramOptions(args);
   for (const std::string& e : options.Errors) std::fprintf(stderr, "sondaro: %s\n", e.c_str());
   if (!options.Errors.empty()) {
-    std::fprintf(stderr, "usage: sondaro [--headless] [--simulate] [script.fms]\n");
+    std::fprintf(stderr,
+                 "usage: sondaro [--headless] [--simulate [--sim-world FILE] [--sim-model M40|M140]]\n"
+                 "               [--socket-port N [--socket-address ADDR]] [script.fms]\n");
     return 2;
   }
   return sondaro::RunProgram(argc, argv, options);

@@ -89,6 +89,8 @@ std::vector<SettingDef> SettingsTable(int stationCount, const std::string& appFo
   add("SocketControl", "Enabled", T::Boolean, "0", L::Dialogs);
   add("SocketControl", "Echo", T::Boolean, "0", L::Dialogs);
   add("SocketControl", "Port", T::String, "23", L::Dialogs);
+  // Our own addition: the interface the server listens on.
+  add("SocketControl", "Address", T::String, "127.0.0.1", L::Dialogs);
 
   add("Bandscan", "Acquired", T::String, "");
   add("Bandscan", "BitmapWidth", T::Integer, "800");

@@ -48,6 +48,14 @@ Connection::Connection(TimerSet& timers, View& view, StatusBar& status, Measurem
   tcp_.OnError = [this](const std::string& m, int c) { TCPClientError(m, c); };
 }
 
+Connection::~Connection() {
+  serial_.OnRxChar = nullptr;
+  tcp_.OnConnected = nullptr;
+  tcp_.OnDisconnected = nullptr;
+  tcp_.OnRead = nullptr;
+  tcp_.OnError = nullptr;
+}
+
 void Connection::SetButtons(bool linkUp) {
   connectEnabled_ = !linkUp;
   view_.Changed(Area::Connection);

@@ -37,6 +37,11 @@ class Connection {
 
   Connection(TimerSet& timers, View& view, StatusBar& status, MeasurementState& state,
              SerialPort& serial, TcpClient& tcp);
+  // The ports may outlive the engine (they close after it at exit): take
+  // back every notification given to them.
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
 
   void BitBtn2Click();  // "Connect"
   void BitBtn3Click();  // "Disconnect"

@@ -73,6 +73,8 @@ void MainWindow::InstallMenus() {
   });
   topBar_->layout()->addWidget(scriptPanel);
   scriptPanel->InstallMenus(fileMenu_, editMenu_, optionsMenu_);
+  // Mode and tuning: "Load Internal File", "Acquire All", "Carrier Offset".
+  InstallTuningMenus(app_, fileMenu_, editMenu_);
   // Charts: their data files, and the chart of the active page as an image.
   SaveDataMenu()->addAction("Histogram", this, [this] { app_.dataFiles.Histogram2Click(); });
   SaveDataMenu()->addAction("Modulation Power", this,
@@ -84,8 +86,6 @@ void MainWindow::InstallMenus() {
                        [this] { app_.images.CopyBitmaptoClipboard1Click(pages_->currentIndex()); });
   // RDS: the page text (or the raw lines after "View") to a text file.
   SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
-  // Mode and tuning: "Load Internal File", "Acquire All", "Carrier Offset".
-  InstallTuningMenus(app_, fileMenu_, editMenu_);
 }
 
 QMenu* MainWindow::SaveDataMenu() {

@@ -17,10 +17,14 @@ namespace {
 using test::CountColor;
 using test::InkIn;
 
-class ChartWidgetTest : public test::LinkFixture {
+// A base, so the application exists before the widget member is built.
+struct GuiFirst {
+  GuiFirst() { test::Gui(); }
+};
+
+class ChartWidgetTest : private GuiFirst, public test::LinkFixture {
  protected:
   ChartWidgetTest() {
-    test::Gui();
     for (int i = 0; i < 600; ++i) pm.StorePmValue(i < 300 ? -2.0f : 2.0f);
   }
   void Mouse(QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {

@@ -1,23 +1,13 @@
 #pragma once
-// One QApplication for the Qt tests of this folder, on the offscreen
-// platform unless a display is chosen.
+// Pixel helpers for the image tests.
 #include <QApplication>
+
+#include "support/gui_app.h"
 #include <QImage>
 
 #include "core/canvas.h"
 
 namespace sondaro::test {
-
-inline QApplication& Gui() {
-  static int argc = 1;
-  static char name[] = "sondaro-image-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
 
 inline Color PixelOf(const QImage& image, int x, int y) {
   const QRgb p = image.pixel(x, y);

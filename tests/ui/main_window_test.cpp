@@ -2,6 +2,8 @@
 // area, and readouts that follow the engine.
 #include <gtest/gtest.h>
 
+#include "support/gui_app.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,14 +16,6 @@
 
 namespace sondaro {
 namespace {
-
-QApplication& GuiApp() {
-  static int argc = 1;
-  static char name[] = "sondaro-ui-tests";
-  static char* argv[] = {name, nullptr};
-  static auto* app = new QApplication(argc, argv);
-  return *app;
-}
 
 struct Window {
   VirtualClock clock;
@@ -39,7 +33,7 @@ QPushButton* Button(QWidget& root, const QString& text) {
 }
 
 TEST(MainWindow, TitlePagesAndFixedClientArea) {
-  GuiApp();
+  test::Gui();
   Window w;
   EXPECT_EQ(w.window.windowTitle(), "Sondaro");
   QStringList captions;
@@ -51,7 +45,7 @@ TEST(MainWindow, TitlePagesAndFixedClientArea) {
 }
 
 TEST(MainWindow, ButtonsAndReadoutsFollowTheEngine) {
-  GuiApp();
+  test::Gui();
   Window w;
   QPushButton* connect = Button(w.window, "Connect");
   QPushButton* disconnect = Button(w.window, "Disconnect");

@@ -3,6 +3,8 @@
 // what the box shows.
 #include <gtest/gtest.h>
 
+#include "support/gui_app.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -20,16 +22,6 @@
 
 namespace sondaro {
 namespace {
-
-QApplication& Gui() {
-  static int argc = 1;
-  static char name[] = "sondaro-rds-page-tests";
-  static char* argv[] = {name, nullptr};
-  static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                         ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                         : new QApplication(argc, argv);
-  return *app;
-}
 
 struct Window {
   VirtualClock clock;
@@ -50,7 +42,7 @@ QAction* MenuEntry(QMenu* menu, const QString& text) {
 }
 
 TEST(RdsPage, TextBoxAndCounterFollowTheEngine) {
-  Gui();
+  test::Gui();
   Window w;
   w.window.Pages()->setCurrentIndex(4);
   auto* page = w.window.Pages()->currentWidget();
@@ -93,7 +85,7 @@ TEST(RdsPage, TextBoxAndCounterFollowTheEngine) {
 }
 
 TEST(RdsPage, FileSaveDataMenuSavesTheBox) {
-  Gui();
+  test::Gui();
   Window w;
   QAction* entry = nullptr;
   for (QAction* top : w.window.menuBar()->actions())

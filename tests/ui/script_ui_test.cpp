@@ -2,6 +2,8 @@
 // Setup page, under the offscreen platform.
 #include <gtest/gtest.h>
 
+#include "support/gui_app.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,16 +19,6 @@
 namespace sondaro::test {
 namespace {
 
-QApplication& Gui() {
-  static int argc = 1;
-  static char name[] = "sondaro-ui-tests";
-  static char* argv[] = {name, nullptr};
-  static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                         ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                         : new QApplication(argc, argv);
-  return *app;
-}
-
 template <typename T>
 T* Find(QWidget& root, const QString& text) {
   for (T* w : root.findChildren<T*>())
@@ -36,7 +28,7 @@ T* Find(QWidget& root, const QString& text) {
 
 class ScriptUi : public AutomationFixture {
  protected:
-  ScriptUi() { Gui(); }
+  ScriptUi() { test::Gui(); }
 };
 
 TEST_F(ScriptUi, PanelFollowsTheRunAndStopsIt) {

@@ -2,6 +2,8 @@
 // driven through the widgets.
 #include <gtest/gtest.h>
 
+#include "support/gui_app.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,16 +20,6 @@
 
 namespace sondaro {
 namespace {
-
-QApplication& GuiApp() {
-  static int argc = 1;
-  static char name[] = "sondaro-ui-tests";
-  static char* argv[] = {name, nullptr};
-  static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                         ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                         : new QApplication(argc, argv);
-  return *app;
-}
 
 struct Window {
   VirtualClock clock;
@@ -62,7 +54,7 @@ struct Window {
 };
 
 TEST(TuningControls, ListStepTuneModesAndOnline) {
-  GuiApp();
+  test::Gui();
   Window w;
   QComboBox* frequencies = nullptr;
   for (auto* c : w.window.findChildren<QComboBox*>())
@@ -110,7 +102,7 @@ TEST(TuningControls, ListStepTuneModesAndOnline) {
 }
 
 TEST(TuningControls, MenusOfTheFileAndEditMenus) {
-  GuiApp();
+  test::Gui();
   Window w;
   QAction* load = w.MenuAction({"File", "Load Internal File"});
   ASSERT_TRUE(load && load->menu());
@@ -130,7 +122,7 @@ TEST(TuningControls, MenusOfTheFileAndEditMenus) {
 }
 
 TEST(TuningControls, SetupPageReceiverOptions) {
-  GuiApp();
+  test::Gui();
   Window w;
   QComboBox* preferred = nullptr;
   for (auto* c : w.window.findChildren<QComboBox*>())
