@@ -184,8 +184,11 @@ void Model::Execute(Millis now, const Command& c) {
     if (!ok) return;
     // M40 has no alarm memory to show.
     if (c.Letter == 'h' && options_.Device == DeviceModel::M40) return;
-    // Queries are worked off one after the other, so replies keep their order.
+    // Commands are worked off one after the other: a query that follows a
+    // tune order is answered once the receiver has settled, and replies keep
+    // their order.
     Millis due = now + ReplyDelay(c.Letter);
+    if (tuning_) due = std::max(due, tuning_->first + ReplyDelay(c.Letter));
     if (!pending_.empty()) due = std::max(due, pending_.back().Due);
     pending_.push_back({due, c});
     return;

@@ -71,7 +71,7 @@ void MainWindow::InstallMenus() {
   auto* scriptPanel = new ScriptPanelWidget(app_, this, [this](int page) {
     if (page >= 0 && page < pages_->count()) pages_->setCurrentIndex(page);
   });
-  topBar_->layout()->addWidget(scriptPanel);
+  topBar_->ScriptArea()->layout()->addWidget(scriptPanel);
   scriptPanel->InstallMenus(fileMenu_, editMenu_, optionsMenu_);
   // Mode and tuning: "Load Internal File", "Acquire All", "Carrier Offset".
   InstallTuningMenus(app_, fileMenu_, editMenu_);

@@ -28,21 +28,24 @@ void SetLamp(QLabel* lamp, LampColour c) {
 }  // namespace
 
 TopBar::TopBar(App& app, QWidget* parent) : QWidget(parent), app_(app) {
-  auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(4, 2, 4, 2);
-  row->setSpacing(4);
-  auto* controlsColumn = new QVBoxLayout;
-  controls_ = new QWidget;
-  controlsColumn->addWidget(controls_);
-  auto* lamps = new QHBoxLayout;
-  tx_ = Lamp("TX", lamps);
-  rx_ = Lamp("RX", lamps);
-  lamps->addStretch();
-  controlsColumn->addLayout(lamps);
-  row->addLayout(controlsColumn);
+  auto* rows = new QVBoxLayout(this);
+  rows->setContentsMargins(4, 2, 4, 0);
+  rows->setSpacing(0);
 
+  auto* first = new QHBoxLayout;
+  first->setSpacing(4);
+  controls_ = new QWidget;
+  (new QHBoxLayout(controls_))->setContentsMargins(0, 0, 0, 0);
+  first->addWidget(controls_);
+  first->addStretch();
+  tx_ = Lamp("TX", first);
+  rx_ = Lamp("RX", first);
+  rows->addLayout(first);
+
+  auto* second = new QHBoxLayout;
+  second->setSpacing(4);
   frequency_ = Readout("Frequency", nullptr, 92);
-  row->addWidget(frequency_->parentWidget());
+  second->addWidget(frequency_->parentWidget());
   auto* signalFrame = new QGroupBox("Signal");
   auto* signalLayout = new QVBoxLayout(signalFrame);
   signalLayout->setContentsMargins(4, 2, 4, 2);
@@ -52,13 +55,19 @@ TopBar::TopBar(App& app, QWidget* parent) : QWidget(parent), app_(app) {
   signal_->setFixedHeight(14);
   signalLayout->addWidget(signal_);
   signalFrame->setFixedWidth(70);
-  row->addWidget(signalFrame);
+  second->addWidget(signalFrame);
   pilot_ = Readout("Pilot");
-  row->addWidget(pilot_->parentWidget());
+  second->addWidget(pilot_->parentWidget());
   rds_ = Readout("RDS");
-  row->addWidget(rds_->parentWidget());
+  second->addWidget(rds_->parentWidget());
   third_ = Readout("Phase Diff.", &thirdFrame_, 96);
-  row->addWidget(thirdFrame_);
+  second->addWidget(thirdFrame_);
+  second->addStretch();
+  script_ = new QWidget;
+  (new QHBoxLayout(script_))->setContentsMargins(0, 0, 0, 0);
+  second->addWidget(script_);
+  rows->addLayout(second);
+
   Refresh(Area::Readouts);
   Refresh(Area::Lamps);
   Refresh(Area::Online);

@@ -17,8 +17,10 @@ class TopBar : public QWidget {
  public:
   TopBar(App& app, QWidget* parent = nullptr);
   void Refresh(Area area);
-  // Room at the right end for the tuning and mode controls.
+  // The first row holds the tuning and mode controls, the second the
+  // readouts with room for the script panel at its end.
   QWidget* ControlsArea() const { return controls_; }
+  QWidget* ScriptArea() const { return script_; }
 
  private:
   QLabel* Readout(const QString& caption, QGroupBox** frame = nullptr, int width = 84);
@@ -32,6 +34,7 @@ class TopBar : public QWidget {
   QLabel* tx_;
   QLabel* rx_;
   QWidget* controls_;
+  QWidget* script_;
 };
 
 }  // namespace sondaro

@@ -59,9 +59,10 @@ TuningControls::TuningControls(App& app, QWidget* area) : QWidget(area), app_(ap
   areaLayout->setContentsMargins(0, 0, 0, 0);
   areaLayout->addWidget(this);
 
-  auto* column = new QVBoxLayout(this);
+  // One row: "<", the list, ">", "Tune", the mode buttons, the online switch.
+  auto* column = new QHBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(2);
+  column->setSpacing(6);
 
   auto* tuneRow = new QHBoxLayout;
   tuneRow->setSpacing(1);
@@ -76,23 +77,20 @@ TuningControls::TuningControls(App& app, QWidget* area) : QWidget(area), app_(ap
   tuneRow->addWidget(list_);
   tuneRow->addWidget(next_);
   tuneRow->addWidget(tune_);
-  tuneRow->addStretch();
   column->addLayout(tuneRow);
 
   auto* modeRow = new QHBoxLayout;
   modeRow->setSpacing(2);
   measuring_ = new ModeButton("Measuring");
   rds_ = new ModeButton("RDS");
-  measuring_->setFixedHeight(20);
-  rds_->setFixedHeight(20);
+  measuring_->setFixedSize(72, 20);
+  rds_->setFixedSize(40, 20);
   modeRow->addWidget(measuring_);
   modeRow->addWidget(rds_);
   column->addLayout(modeRow);
 
   online_ = new QCheckBox("Online Deviation and Signal");
   column->addWidget(online_);
-  // The row of "<", the list, ">" and "Tune" is as narrow as it can be.
-  setMinimumWidth(tuneRow->sizeHint().width());
 
   ModeTuning& t = app_.tuning;
   // "<" and ">" act on mouse-down, and on Space or Enter while focused.

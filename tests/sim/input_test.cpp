@@ -95,3 +95,20 @@ TEST(ModelInput, RepliesComeOutAtTheLineRate) {
 
 }  // namespace
 }  // namespace sondaro::sim
+
+namespace sondaro::sim {
+namespace {
+
+TEST(ModelInput, QueryRightAfterATuneOrderAnswersTheNewFrequency) {
+  // "Tune" writes the order and "?F" 30 ms apart; the receiver settles in
+  // between, so the answer must already be the new station.
+  Model m(DefaultWorld(), SimOptions{});
+  m.Receive(0, "098500*F");
+  m.Receive(30, "?F");
+  EXPECT_EQ(Frequency(m.TakeOutput(1000)), " 98.50 MHz");
+  m.Receive(2000, "101300*F?F");
+  EXPECT_EQ(Frequency(m.TakeOutput(3000)), "101.30 MHz");
+}
+
+}  // namespace
+}  // namespace sondaro::sim
