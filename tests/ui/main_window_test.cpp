@@ -11,26 +11,13 @@
 #include <QPushButton>
 
 #include "app/app.h"
-#include "support/fakes.h"
+#include "support/window_fixture.h"
 #include "ui/main_window.h"
 
 namespace sondaro {
 namespace {
 
-struct Window {
-  VirtualClock clock;
-  test::FakeSerialPort serial;
-  test::FakeTcpClient tcp;
-  SilentDialogs dialogs;
-  App app{AppPorts{clock, serial, tcp, dialogs}};
-  MainWindow window{app};
-};
-
-QPushButton* Button(QWidget& root, const QString& text) {
-  for (auto* b : root.findChildren<QPushButton*>())
-    if (b->text() == text) return b;
-  return nullptr;
-}
+using Window = test::WindowRig<>;
 
 TEST(MainWindow, TitlePagesAndFixedClientArea) {
   test::Gui();
@@ -47,8 +34,8 @@ TEST(MainWindow, TitlePagesAndFixedClientArea) {
 TEST(MainWindow, ButtonsAndReadoutsFollowTheEngine) {
   test::Gui();
   Window w;
-  QPushButton* connect = Button(w.window, "Connect");
-  QPushButton* disconnect = Button(w.window, "Disconnect");
+  QPushButton* connect = w.Find<QPushButton>("Connect");
+  QPushButton* disconnect = w.Find<QPushButton>("Disconnect");
   ASSERT_TRUE(connect && disconnect);
   EXPECT_TRUE(connect->isEnabled());
   EXPECT_FALSE(disconnect->isEnabled());
@@ -57,7 +44,7 @@ TEST(MainWindow, ButtonsAndReadoutsFollowTheEngine) {
   EXPECT_TRUE(disconnect->isEnabled());
 
   w.serial.Arrive("Frequency:\r\n101.30 MHz\r\n\r\n");
-  AdvanceVirtual(w.clock, w.app.timers, 200);
+  w.Advance(200);
   bool shown = false;
   for (auto* label : w.window.findChildren<QLabel*>()) shown |= label->text() == "101.30 MHz";
   EXPECT_TRUE(shown);

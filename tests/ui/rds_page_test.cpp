@@ -18,19 +18,13 @@
 #include "core/text.h"
 #include "support/fakes.h"
 #include "support/save_dialogs.h"
+#include "support/window_fixture.h"
 #include "ui/main_window.h"
 
 namespace sondaro {
 namespace {
 
-struct Window {
-  VirtualClock clock;
-  test::FakeSerialPort serial;
-  test::FakeTcpClient tcp;
-  test::SaveDialogs dialogs;
-  App app{AppPorts{clock, serial, tcp, dialogs}};
-  MainWindow window{app};
-};
+using Window = test::WindowRig<test::SaveDialogs>;
 
 QAction* MenuEntry(QMenu* menu, const QString& text) {
   for (QAction* a : menu->actions()) {

@@ -14,42 +14,17 @@
 #include <QPushButton>
 
 #include "app/app.h"
-#include "support/fakes.h"
+#include "support/window_fixture.h"
 #include "ui/main_window.h"
 #include "ui/tuning_controls.h"
 
 namespace sondaro {
 namespace {
 
-struct Window {
-  VirtualClock clock;
-  test::FakeSerialPort serial;
-  test::FakeTcpClient tcp;
-  SilentDialogs dialogs;
-  App app{AppPorts{clock, serial, tcp, dialogs}};
-  MainWindow window{app};
-
+struct Window : test::WindowRig<> {
   std::vector<std::string> Queued() const {
     const auto& q = app.link.queue.Commands();
     return {q.begin(), q.end()};
-  }
-  template <typename W>
-  W* Find(const QString& text) {
-    for (auto* w : window.findChildren<W*>())
-      if (w->text() == text) return w;
-    return nullptr;
-  }
-  QAction* MenuAction(const QStringList& path) {
-    QList<QAction*> actions = window.menuBar()->actions();
-    QAction* found = nullptr;
-    for (const QString& step : path) {
-      found = nullptr;
-      for (QAction* a : actions)
-        if (a->text() == step) found = a;
-      if (!found) return nullptr;
-      if (found->menu()) actions = found->menu()->actions();
-    }
-    return found;
   }
 };
 
