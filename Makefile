@@ -17,12 +17,13 @@ release: deps
 run: release
 	./$(RELEASE)/sondaro $(if $(ARGS),$(ARGS),--simulate)
 
-# Builds with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Builds with AddressSanitizer and UndefinedBehaviorSanitizer, runs the fuzz
+# targets briefly, then every test (CTest's summary closes the output).
 test: deps
 	cmake -S . -B $(CHECK) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSONDARO_SANITIZE=ON
 	cmake --build $(CHECK) -j$(JOBS)
-	cd $(CHECK) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
 	@bash tools/run-fuzzers.sh
+	cd $(CHECK) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
 
 bench: deps
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF -DSONDARO_GUI=OFF -DSONDARO_BENCH=ON
