@@ -5,6 +5,7 @@
 #include "support/gui_app.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -53,6 +54,21 @@ TEST(MainWindow, ButtonsAndReadoutsFollowTheEngine) {
   disconnect->click();
   connect->click();
   EXPECT_EQ(w.app.status.Text(), "Unable to connect");
+}
+
+}  // namespace
+}  // namespace sondaro
+
+namespace sondaro {
+namespace {
+
+TEST(MainWindow, UsPtyCodeCheckBoxSetsTheRdsNameTable) {
+  test::WindowRig<> w;
+  QCheckBox* box = w.Find<QCheckBox>("US PTY Code");
+  ASSERT_TRUE(box);
+  EXPECT_FALSE(box->isChecked());
+  box->click();
+  EXPECT_TRUE(w.app.rds.data.UsPtyCode);
 }
 
 }  // namespace

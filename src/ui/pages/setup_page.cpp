@@ -62,6 +62,10 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   connect(list, &QPushButton::clicked, this, &SetupPage::ShowPortList);
   BuildReceiverOptions();
   (new DeviationLimitBox(app_, this))->setGeometry(320, 140, 220, 26);
+  // Programme types named by the North American table from now on.
+  usPty_ = new QCheckBox("US PTY Code", this);
+  usPty_->setGeometry(320, 172, 200, 20);
+  connect(usPty_, &QCheckBox::toggled, this, [this](bool on) { app_.rds.data.UsPtyCode = on; });
   (new ScriptSetupBox(app_, this))->setGeometry(8, 186, 300, 70);
   Refresh(Area::Connection);
   Refresh(Area::Setup);
@@ -93,6 +97,7 @@ void SetupPage::Refresh(Area area) {
     const ModeTuning& t = app_.tuning;
     preferredMode_->setCurrentIndex(t.PreferredMode == 1 ? 1 : 0);
     fineTuning_->setChecked(t.FineTuningChecked);
+    usPty_->setChecked(app_.rds.data.UsPtyCode);
   }
   if (area != Area::Connection && area != Area::Setup) return;
   const Connection& c = app_.link.connection;

@@ -29,6 +29,7 @@ class SetupPage : public Page {
   QPushButton* disconnect_;
   QComboBox* preferredMode_;
   QCheckBox* fineTuning_;
+  QCheckBox* usPty_;
 };
 
 }  // namespace sondaro
