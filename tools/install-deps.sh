@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  qt6-base-dev libqt6serialport6-dev qt6-image-formats-plugins libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-image-formats-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-dev libcurl4-openssl-dev libmp3lame-dev libfftw3-dev
   xvfb xauth socat imagemagick
