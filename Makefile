@@ -26,7 +26,7 @@ test: deps
 	cd $(CHECK) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
 
 bench: deps
-	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF -DSONDARO_GUI=OFF -DSONDARO_BENCH=ON
+	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF -DSONDARO_BENCH=ON
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do echo "== $$b"; $$b; done
 

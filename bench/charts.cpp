@@ -11,6 +11,7 @@
 #include "measure/modulation_power.h"
 #include "output/chart_images.h"
 #include "platform/qpainter_canvas.h"
+#include "support/fakes.h"
 
 namespace sondaro {
 namespace {
@@ -19,23 +20,6 @@ class NoView final : public View {
  public:
   void Changed(Area) override {}
   void Repaint(ChartTag) override {}
-};
-
-class NoSerial final : public SerialPort {
- public:
-  bool Open(const std::string&, const SerialSettings&) override { return false; }
-  void Close() override {}
-  bool IsOpen() const override { return false; }
-  std::string ReadAll() override { return {}; }
-  void Write(const std::string&) override {}
-};
-
-class NoTcp final : public TcpClient {
- public:
-  void Connect(const std::string&, int) override {}
-  void Close() override {}
-  bool IsConnected() const override { return false; }
-  void Write(const std::string&) override {}
 };
 
 // One engine with a full histogram and a full 30-minute power window.
@@ -55,8 +39,8 @@ struct Charts {
   TimerSet timers{clock};
   NoView view;
   StatusBar status{view};
-  NoSerial serial;
-  NoTcp tcp;
+  test::FakeSerialPort serial;
+  test::FakeTcpClient tcp;
   DeviceLink link{timers, view, status, serial, tcp};
   DeviationHistogram dev{clock, view, link};
   ModulationPower pm{clock, view, link};

@@ -4,32 +4,16 @@
 
 #include "app/app.h"
 #include "core/ports.h"
+#include "support/fakes.h"
 
 using namespace sondaro;
 
 namespace {
 
-class NullSerial : public SerialPort {
- public:
-  bool Open(const std::string&, const SerialSettings&) override { return true; }
-  void Close() override {}
-  bool IsOpen() const override { return true; }
-  std::string ReadAll() override { return {}; }
-  void Write(const std::string&) override {}
-};
-
-class NullTcp : public TcpClient {
- public:
-  void Connect(const std::string&, int) override {}
-  void Close() override {}
-  bool IsConnected() const override { return false; }
-  void Write(const std::string&) override {}
-};
-
 struct Rig {
   VirtualClock clock;
-  NullSerial serial;
-  NullTcp tcp;
+  test::FakeSerialPort serial;
+  test::FakeTcpClient tcp;
   SilentDialogs dialogs;
   App app{AppPorts{clock, serial, tcp, dialogs}};
 };

@@ -96,7 +96,7 @@ std::vector<SettingDef> SettingsTable(int stationCount, const std::string& appFo
   add("Bandscan", "BitmapWidth", T::Integer, "800");
   add("Bandscan", "BitmapHeight", T::Integer, "288");
   for (int n = 0; n < kBandscanChannels; ++n)
-    add("Bandscan", "F" + std::to_string(n), T::Integer, "0");
+    add("Bandscan", std::string("F").append(std::to_string(n)), T::Integer, "0");
   add("Bandscan", "StationCount", T::Integer, "0");
   for (int n = 1; n <= stationCount; ++n) {
     const std::string s = std::to_string(n);

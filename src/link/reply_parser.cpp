@@ -1,5 +1,7 @@
 #include "link/reply_parser.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 
 namespace sondaro {
@@ -149,7 +151,8 @@ void ReplyParser::OnMax(const std::string& body) {
   if (state_.CurrentMode != 0) return;
   queue_.OdeberZCekej("M");
   state_.DeviationMaxText = RemoveLeadingBlanks(body);
-  if (Online() && state_.SignalQuality >= 3 && state_.SignalQuality <= 5) {
+  // The bar clamps what it shows: a quality of 7 shows as 5.
+  if (Online() && std::clamp(state_.SignalQuality, 0, 5) >= 3) {
     readouts_.Label22 = state_.DeviationMaxText;
     view_.Changed(Area::Readouts);
   }
@@ -178,20 +181,24 @@ void ReplyParser::MaybeRefreshMpx(float value, float& last) {
   last = value;
 }
 
-void ReplyParser::OnPilot(const std::string& body) {
-  state_.PilotText = body;
-  readouts_.Label15 = body;
-  state_.PilotKHz = ParseKHz(body);
+// "Pilot" and "RDS" take the same steps on their own fields.
+void ReplyParser::StoreSubcarrier(const std::string& body, std::string& text, std::string& label,
+                                  float& value, float& last) {
+  text = body;
+  label = body;
+  value = ParseKHz(body);
   view_.Changed(Area::Readouts);
-  MaybeRefreshMpx(state_.PilotKHz, state_.LastPilotKHz);
+  MaybeRefreshMpx(value, last);
+}
+
+void ReplyParser::OnPilot(const std::string& body) {
+  StoreSubcarrier(body, state_.PilotText, readouts_.Label15, state_.PilotKHz,
+                  state_.LastPilotKHz);
 }
 
 void ReplyParser::OnRds(const std::string& body) {
-  state_.RdsDeviationText = body;
-  readouts_.Label14 = body;
-  state_.RdsDeviationKHz = ParseKHz(body);
-  view_.Changed(Area::Readouts);
-  MaybeRefreshMpx(state_.RdsDeviationKHz, state_.LastRdsDeviationKHz);
+  StoreSubcarrier(body, state_.RdsDeviationText, readouts_.Label14, state_.RdsDeviationKHz,
+                  state_.LastRdsDeviationKHz);
 }
 
 void ReplyParser::OnLevel(const std::string& body) {

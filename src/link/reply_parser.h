@@ -106,6 +106,8 @@ class ReplyParser {
   [[nodiscard]] bool Online() const { return hooks.OnlineChecked && hooks.OnlineChecked(); }
   [[nodiscard]] bool MpxRun() const { return hooks.MpxRunActive && hooks.MpxRunActive(); }
   void MaybeRefreshMpx(float value, float& last);
+  void StoreSubcarrier(const std::string& body, std::string& text, std::string& label,
+                       float& value, float& last);
 
   Clock& clock_;
   View& view_;

@@ -1,5 +1,7 @@
 #include "rds/rds_data.h"
 
+#include <string_view>
+
 #include <map>
 
 #include "core/text.h"
@@ -23,14 +25,17 @@ const std::array<const char*, 32> PtyNamesRbds = {
 RdsData ClearedRdsData() {
   RdsData d;
   d.PS = "\"\"";
-  d.PI = d.PTY = d.TP = d.TA = d.MS = d.DI = d.AF = d.EON = d.ECC = d.PTYN = d.RT = "-";
+  const std::string none = "-";
+  for (std::string* field :
+       {&d.PI, &d.PTY, &d.TP, &d.TA, &d.MS, &d.DI, &d.AF, &d.EON, &d.ECC, &d.PTYN, &d.RT})
+    *field = none;
   d.CT = "--:--";
   return d;
 }
 
 namespace {
-std::string WithoutOneLeadingBlank(std::string s) {
-  if (!s.empty() && s.front() == ' ') s.erase(0, 1);
+std::string_view WithoutOneLeadingBlank(std::string_view s) {
+  if (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   return s;
 }
 }  // namespace
@@ -45,7 +50,7 @@ std::string FormatPty(const std::string& value, bool usPtyCode) {
 std::string FormatAf(const std::string& value) {
   std::string s = ReplaceAll(value, " MHz\r\n", ", ");
   s = ReplaceAll(std::move(s), ",  ", ", ");
-  return WithoutOneLeadingBlank(std::move(s));
+  return std::string(WithoutOneLeadingBlank(s));
 }
 
 std::string FormatEon(const std::string& value) {

@@ -179,7 +179,9 @@ TEST_F(ParserTest, MaxIsIgnoredOutsideMeasuringAndTogglesFollowUps) {
   Receive(Section("MAX", "  75.3 kHz"));
   EXPECT_EQ(app.link.state.DeviationMaxText, "75.3 kHz");
   EXPECT_EQ(app.link.readouts.Label22, "75.3 kHz");
+  app.link.state.SignalQuality = 7;  // shown as 5 on the bar
   Receive(Section("MAX", "  76.0 kHz"));
+  EXPECT_EQ(app.link.readouts.Label22, "76.0 kHz");
   Advance(1000);
   EXPECT_EQ(serial.Written, (std::vector<std::string>{"?Q", "?L", "?R", "?E"}));
 }
