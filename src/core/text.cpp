@@ -83,6 +83,14 @@ std::optional<double> ReadDecimal(std::string_view text) {
   return v;
 }
 
+std::optional<float> ReadWholeAndHundredths(std::string_view whole,
+                                            std::string_view hundredths) {
+  const auto w = ReadInt(whole);
+  const auto h = ReadInt(hundredths);
+  if (!w || !h) return std::nullopt;
+  return static_cast<float>(static_cast<double>(*w) + static_cast<double>(*h) * 0.01);
+}
+
 std::optional<unsigned long> ReadHex(std::string_view text) {
   if (text.empty() || text.size() > 8) return std::nullopt;
   unsigned long v = 0;

@@ -17,6 +17,10 @@ inline constexpr std::string_view kCrLf = "\r\n";
 // Decimal number with "." as the decimal point whatever the locale; leading
 // blanks allowed, nothing after the last digit.
 [[nodiscard]] std::optional<double> ReadDecimal(std::string_view text);
+// Whole units plus hundredths, each read as an integer from its own piece of
+// a fixed-layout reading ("101" and "30" -> 101.3); nullopt when either fails.
+[[nodiscard]] std::optional<float> ReadWholeAndHundredths(std::string_view whole,
+                                                          std::string_view hundredths);
 // Hexadecimal digits only (no prefix, no blanks).
 [[nodiscard]] std::optional<unsigned long> ReadHex(std::string_view text);
 

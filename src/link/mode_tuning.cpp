@@ -33,11 +33,10 @@ std::vector<std::string> BuildFrequencyTexts(bool fineTuning) {
 }
 
 std::optional<float> FrequencyOfText(const std::string& text) {
+  // List texts have no leading blank: "98.50 MHz", "101.30 MHz".
   const bool hundreds = !text.empty() && text[0] == '1';
-  const auto whole = ReadInt(hundreds ? Copy(text, 1, 3) : Copy(text, 1, 2));
-  const auto frac = ReadInt(hundreds ? Copy(text, 5, 2) : Copy(text, 4, 2));
-  if (!whole || !frac) return std::nullopt;
-  return static_cast<float>(static_cast<double>(*whole) + static_cast<double>(*frac) * 0.01);
+  return hundreds ? ReadWholeAndHundredths(Copy(text, 1, 3), Copy(text, 5, 2))
+                  : ReadWholeAndHundredths(Copy(text, 1, 2), Copy(text, 4, 2));
 }
 
 ModeTuning::ModeTuning(TimerSet& timers, View& view, MeasurementState& state, Readouts& readouts,

@@ -44,18 +44,14 @@ PhaseReading ParsePhase(const std::string& body) {
 }
 
 float ParseFrequencyMHz(const std::string& body) {
+  // A blank stands before a two-digit MHz value: " 98.50 MHz".
   const bool hundreds = !body.empty() && body[0] == '1';
-  const auto whole = ReadInt(hundreds ? Copy(body, 1, 3) : Copy(body, 2, 2));
-  const auto frac = ReadInt(Copy(body, 5, 2));
-  if (!whole || !frac) return 0;
-  return static_cast<float>(static_cast<double>(*whole) + static_cast<double>(*frac) * 0.01);
+  return ReadWholeAndHundredths(hundreds ? Copy(body, 1, 3) : Copy(body, 2, 2), Copy(body, 5, 2))
+      .value_or(0.0f);
 }
 
 float ParseIfKHz(const std::string& body) {
-  const auto whole = ReadInt(Copy(body, 1, 3));
-  const auto frac = ReadInt(Copy(body, 5, 2));
-  if (!whole || !frac) return 323.0f;
-  return static_cast<float>(static_cast<double>(*whole) + static_cast<double>(*frac) * 0.01);
+  return ReadWholeAndHundredths(Copy(body, 1, 3), Copy(body, 5, 2)).value_or(323.0f);
 }
 
 ReplyParser::ReplyParser(TimerSet& timers, View& view, MeasurementState& state,

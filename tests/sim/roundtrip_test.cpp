@@ -37,6 +37,7 @@ double PhaseDistance(double a, double b) {
 
 class RoundTrip : public SimFixture {
  protected:
+  explicit RoundTrip(sim::SimOptions options = {}) : SimFixture(std::move(options)) {}
   // Tunes and waits out the synthesiser before asking for the frequency.
   void Tune(int khz) {
     app.link.Send(TuneCommand(khz));
@@ -322,21 +323,14 @@ TEST_F(RoundTrip, PeriodicPeakAndModulationPowerSectionsFollowTheirOrders) {
   EXPECT_EQ(app.link.state.DeviationMaxText, "");
 }
 
-class RoundTripM40 : public SimFixture {
- protected:
-  void Tune(int khz) {
-    app.link.Send(TuneCommand(khz));
-    Advance(400);
-    app.link.Send("?F");
-    Advance(200);
-  }
+class RoundTripM40 : public RoundTrip {
  protected:
   static sim::SimOptions M40() {
     sim::SimOptions o;
     o.Device = sim::DeviceModel::M40;
     return o;
   }
-  RoundTripM40() : SimFixture(M40()) {}
+  RoundTripM40() : RoundTrip(M40()) {}
 };
 
 TEST_F(RoundTripM40, LevelIsRawAndIfDriftsAsTheProgramCorrectsIt) {
