@@ -4,7 +4,7 @@ RELEASE := build/release
 CHECK := build/check
 ARGS ?=
 
-.PHONY: deps release run test bench fuzz format clean
+.PHONY: deps release run test bench fuzz format clean deb
 
 deps:
 	@bash tools/install-deps.sh
@@ -29,6 +29,10 @@ bench: deps
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF -DSONDARO_BENCH=ON
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do echo "== $$b"; $$b; done
+
+# A Debian package of the program: build/release/sondaro_<version>_<arch>.deb.
+deb: release
+	cd $(RELEASE) && cpack -G DEB
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-dev libcurl4-openssl-dev libmp3lame-dev libfftw3-dev
   xvfb xauth socat imagemagick
+  libqt6svg6
 )
 
 missing=()

@@ -1,6 +1,18 @@
 #include "app/app.h"
 
+#include <exception>
+#include <filesystem>
+
 namespace sondaro {
+
+namespace {
+
+bool MultiSetPresent(const std::string& appFolder) {
+  std::error_code ec;
+  return std::filesystem::exists(appFolder + kMultiSetFile, ec);
+}
+
+}  // namespace
 
 App::App(AppPorts ports)
     : ports_(ports),
@@ -10,6 +22,7 @@ App::App(AppPorts ports)
       tuning(timers, view, link.state, link.readouts, link.queue, ports.dialogs),
       rds(view, link, ports.dialogs, ports.network, ports.shell, ports.appFolder,
           ports.quilletPort),
+      shell(view, ApplicationTitle(ports.appFolder, MultiSetPresent(ports.appFolder))),
       settings(ports.appFolder, ports.userConfigFolder) {
   WireLink();
   WireMeasure();
@@ -17,6 +30,7 @@ App::App(AppPorts ports)
   WireRds();
   WireSettings();
   WireAutomation();
+  WireShell();
 }
 
 App::~App() { Close(); }
@@ -27,14 +41,40 @@ void App::WireLink() {
 
 void App::DebugError(const std::string& message) { automation.script.DebugError(message); }
 
+void App::ReceiveHandOff(const std::string& text) {
+  const std::string file = ReceivedHandOff(text);
+  if (file.empty()) return;
+  if (automation.script.Running()) automation.script.StopScript();
+  automation.script.ExeScript(file);
+}
+
+void App::RunCloseStep(const char* name, const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    closeFailures_.push_back(std::string(name) + ": " + e.what());
+  } catch (...) {
+    closeFailures_.push_back(std::string(name) + ": failed");
+  }
+}
+
+// The close path, in this order; a step that fails never stops the next, so
+// the settings are still written and the program still ends.
 void App::Close() {
   if (closed_) return;
   closed_ = true;
   linkUpAtClose_ = link.connection.DisconnectEnabled();
-  CloseAutomation();  // the script stops, the socket control server closes
-  if (link.connection.ConnectionType() == "COM") link.connection.BitBtn3Click();
-  rds.relay.SendToQuillet(kQuilletExit);  // the decoder closes too
-  SaveSettingsOnClose();  // last but the FTP close
+  RunCloseStep("exit watchdog", [this] {
+    if (closeHooks.StartExitWatchdog) closeHooks.StartExitWatchdog();
+  });
+  // Stops the scan, the capture stream and the recorder with the script.
+  RunCloseStep("script", [this] { automation.script.StopScript(); });
+  RunCloseStep("serial port", [this] {
+    if (link.connection.ConnectionType() == "COM") link.connection.BitBtn3Click();
+  });
+  RunCloseStep("RDS decoder", [this] { rds.relay.SendToQuillet(kQuilletExit); });
+  RunCloseStep("socket control", [this] { automation.socket.Stop(); });
+  RunCloseStep("settings", [this] { SaveSettingsOnClose(); });
 }
 
 }  // namespace sondaro

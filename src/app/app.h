@@ -1,9 +1,12 @@
 #pragma once
 // Owns every store and subsystem of the program and wires them together.
 // The GUI, the headless program and the end-to-end tests all build one App.
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/app_shell.h"
 #include "app/settings.h"
 #include "core/clock.h"
 #include "core/ports.h"
@@ -12,6 +15,8 @@
 #include "core/view.h"
 #include "link/device_link.h"
 #include "automation/automation.h"
+#include "devconfig/alarm_outputs.h"
+#include "devconfig/dip_switches.h"
 #include "measure/deviation_histogram.h"
 #include "measure/modulation_power.h"
 #include "output/chart_images.h"
@@ -58,6 +63,16 @@ class App {
   // Start-up read of the settings file: main window, scheduler, dialogs
   // (a saved "Connect" reconnects on the way).
   void LoadSettings();
+  // A second start of the program handed its parameters over: the text is
+  // run as a script file, after stopping a script that runs.
+  void ReceiveHandOff(const std::string& text);
+
+  // What the program around the engine adds to the close path.
+  struct CloseHooks {
+    std::function<void()> StartExitWatchdog;  // step 2: ends a close that hangs
+  } closeHooks;
+  // Close steps that failed ("name: reason"), for the log.
+  [[nodiscard]] const std::vector<std::string>& CloseFailures() const { return closeFailures_; }
 
   [[nodiscard]] Clock& GetClock() { return ports_.clock; }
   [[nodiscard]] Dialogs& GetDialogs() { return ports_.dialogs; }
@@ -78,6 +93,9 @@ class App {
   ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
   RdsSubsystem rds;
   Automation automation{timers, view, MakeScriptHost(), ports_.network};  // scripts, socket control
+  AppShell shell;  // title, tray, window visibility, theme
+  DipSwitches dip{link.queue};
+  AlarmOutputs alarms{timers, link.queue, link.state, status};
   Settings settings;  // kaveli.ini; owners bind their values in their Wire*
 
  private:
@@ -87,9 +105,11 @@ class App {
   void WireRds();
   void WireSettings();
   void WireAutomation();
-  void CloseAutomation();
+  void WireShell();
   std::unique_ptr<ScriptHost> MakeScriptHost();
   void SaveSettingsOnClose();
+  void RunCloseStep(const char* name, const std::function<void()>& step);
+  std::vector<std::string> closeFailures_;
   bool closed_ = false;
   bool linkUpAtClose_ = false;  // "Connect" is saved as the link was before closing
 };

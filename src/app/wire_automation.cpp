@@ -194,9 +194,4 @@ void App::WireAutomation() {
       });
 }
 
-void App::CloseAutomation() {
-  automation.script.StopScript();
-  automation.socket.Stop();
-}
-
 }  // namespace sondaro

@@ -27,6 +27,7 @@ enum class Area {
   SocketControl,
   Scheduler,
   Setup,
+  Shell,  // window visibility, tray tip, theme
 };
 
 // Chart names used by image commands.

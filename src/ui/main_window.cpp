@@ -1,18 +1,23 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QTimer>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "app/app.h"
 #include "platform/qt_dialogs.h"
+#include "ui/about_box.h"
+#include "ui/device_config_dialogs.h"
 #include "ui/page.h"
 #include "ui/pages/deviation_page.h"
 #include "ui/pages/modulation_power_page.h"
 #include "ui/pages/rds_page.h"
 #include "ui/pages/setup_page.h"
 #include "ui/script_panel.h"
+#include "ui/shell_front.h"
 #include "ui/top_bar.h"
 #include "ui/tuning_controls.h"
 
@@ -30,6 +35,7 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   topBar_ = new TopBar(app_);
+  topBar_->setObjectName("topBar");
   new TuningControls(app_, topBar_->ControlsArea());
   column->addWidget(topBar_);
   pages_ = new QTabWidget;
@@ -55,9 +61,10 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   helpMenu_ = menuBar()->addMenu("Help");
   InstallMenus();
   fileMenu_->addSeparator();
-  fileMenu_->addAction("Exit", this, &QWidget::close);
+  fileMenu_->addAction("Exit", this, &MainWindow::Exit1Click);
 
   app_.view.Add(this);
+  shellFront_ = new ShellFront(app_, *this, [this] { Exit1Click(); });
   // The client area (everything below the menu bar) is fixed.
   setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 }
@@ -84,6 +91,12 @@ void MainWindow::InstallMenus() {
                        [this] { app_.images.SaveBitmap1Click(pages_->currentIndex()); });
   editMenu_->addAction("Copy Bitmap", this,
                        [this] { app_.images.CopyBitmaptoClipboard1Click(pages_->currentIndex()); });
+  // Device configuration: DIP switches and the M140's alarm outputs.
+  app_.dip.ShowDialog = [this](DipSwitches& d) { return ShowDipSwitchesDialog(this, d); };
+  app_.alarms.ShowDialog = [this](AlarmOutputs& a) { return ShowAlarmOutputsDialog(this, a); };
+  optionsMenu_->addAction("DIP Switches...", this, [this] { app_.dip.DIPSwitches1Click(); });
+  optionsMenu_->addAction("Alarm Outputs...", this, [this] { app_.alarms.AlarmOutputs1Click(); });
+  helpMenu_->addAction("About...", this, [this] { AboutBox(this).exec(); });
   // RDS: the page text (or the raw lines after "View") to a text file.
   SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
 }
@@ -108,9 +121,24 @@ void MainWindow::Repaint(ChartTag tag) {
   for (Page* p : pageList_) p->RepaintChart(tag);
 }
 
+// File > "Exit" and tray "Exit": the watchdog first, then the close path.
+void MainWindow::Exit1Click() {
+  if (app_.closeHooks.StartExitWatchdog) app_.closeHooks.StartExitWatchdog();
+  close();
+}
+
+// The window's close button ends the program too; hiding to the tray is
+// what minimizing does. The window may be hidden, so the event loop is told.
 void MainWindow::closeEvent(QCloseEvent* event) {
   app_.Close();
   event->accept();
+  QCoreApplication::quit();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && isMinimized())
+    QTimer::singleShot(0, shellFront_, &ShellFront::WindowMinimized);
 }
 
 }  // namespace sondaro

@@ -13,6 +13,7 @@ namespace sondaro {
 
 class App;
 class Page;
+class ShellFront;
 class TopBar;
 
 class MainWindow : public QMainWindow, public View {
@@ -23,9 +24,12 @@ class MainWindow : public QMainWindow, public View {
   void Changed(Area area) override;
   void Repaint(ChartTag tag) override;
   [[nodiscard]] QTabWidget* Pages() const { return pages_; }
+  [[nodiscard]] ShellFront* Shell() const { return shellFront_; }
+  void Exit1Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void AddPage(Page* page, const QString& caption);
@@ -42,6 +46,7 @@ class MainWindow : public QMainWindow, public View {
   QMenu* optionsMenu_;
   QMenu* helpMenu_;
   QMenu* saveDataMenu_ = nullptr;
+  ShellFront* shellFront_ = nullptr;
 };
 
 }  // namespace sondaro

@@ -1,6 +1,8 @@
 #include "ui/program.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -14,6 +16,8 @@
 
 #include "app/app.h"
 #include "core/formats.h"
+#include "platform/exit_watchdog.h"
+#include "platform/instance_guard.h"
 #include "platform/qpainter_canvas.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_dialogs.h"
@@ -23,6 +27,8 @@
 #include "platform/qt_timer_host.h"
 #include "ui/main_window.h"
 #include "ui/script_panel.h"
+#include "ui/menu_style.h"
+#include "ui/shell_front.h"
 
 #ifdef SONDARO_HAVE_SIM
 #include "sim/sim_link.h"
@@ -120,10 +126,25 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     qapp = std::make_unique<QGuiApplication>(argc, argv);
   } else {
     qapp = std::make_unique<QApplication>(argc, argv);
+    QApplication::setWindowIcon(QIcon(":/sondaro.svg"));
+    QApplication::setStyle(new MenuStyle);
+    // The window may live in the tray; the close path ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     // The window has a fixed 632 x 420 client area laid out for a small font.
     QFont font = QApplication::font();
     font.setPointSize(8);
     QApplication::setFont(font);
+  }
+  const std::string appFolder = ToLatin1(QCoreApplication::applicationDirPath()) + "/";
+  // A second start of the windowed program hands its script to the first and
+  // ends. Headless monitors run side by side, one per analyzer.
+  std::unique_ptr<InstanceGuard> guard;
+  if (!options.Headless) {
+    guard = std::make_unique<InstanceGuard>(
+        ApplicationTitle(appFolder, QFile::exists(FromLatin1(appFolder + kMultiSetFile))));
+    const std::vector<std::string> plain =
+        options.ScriptFile.empty() ? std::vector<std::string>{} : std::vector{options.ScriptFile};
+    if (!guard->Claim(HandOffText(plain))) return 0;
   }
   InstallSignalHandlers(*qapp);
   // Numbers shown and written follow the user's locale; device numbers are
@@ -160,13 +181,20 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   }
 #endif
 
-  const std::string appFolder = ToLatin1(QCoreApplication::applicationDirPath()) + "/";
   QImageCanvas chartBitmap;  // the one off-screen bitmap of chart images
   QtClipboard clipboard;
   AppPorts ports{clock, *serialPort, *tcpClient, dialogs, &network, appFolder, &shell};
   ports.bitmap = &chartBitmap;
   ports.clipboard = &clipboard;
+  // Ends a close that hangs: the event loop is asked to quit, then the process ends.
+  ExitWatchdog watchdog(
+      [&qapp] { QMetaObject::invokeMethod(qapp.get(), &QCoreApplication::quit, Qt::QueuedConnection); },
+      [] {
+        std::fprintf(stderr, "sondaro: the close did not finish; ending\n");
+        std::_Exit(3);
+      });
   App app(ports);
+  app.closeHooks.StartExitWatchdog = [&watchdog] { watchdog.Start(); };
 #ifdef SONDARO_HAVE_SIM
   if (simulated) simulated->Attach(app.timers);
 #endif
@@ -177,15 +205,23 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   std::unique_ptr<MainWindow> window;
   if (!options.Headless) {
     window = std::make_unique<MainWindow>(app);
+    ShellFront::ApplyFontChoice(*window, app.shell.UseSystemFont);
     guiDialogs.SetParent(window.get());
     BindWindowPosition(*window, app.settings);
-    window->show();
+    window->Shell()->Start();  // shown, or kept in the tray by "Visible"
+    guard->OnHandOff = [&app, &window](const std::string& text) {
+      app.shell.SetShowFlag(true);
+      window->raise();
+      window->activateWindow();
+      app.ReceiveHandOff(text);
+    };
   }
   if (options.Simulate && app.link.connection.ConnectEnabled()) app.link.connection.BitBtn2Click();
 
   StartAutomation(app, options, *qapp);  // socket control options, the script parameter
   const int code = qapp->exec();
   app.Close();
+  for (const std::string& f : app.CloseFailures()) std::fprintf(stderr, "sondaro: close: %s\n", f.c_str());
   return code;
 }
 

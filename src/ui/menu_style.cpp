@@ -1,0 +1,100 @@
+#include "ui/menu_style.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyleOptionMenuItem>
+
+namespace sondaro {
+
+namespace {
+const QColor kFrameGrey(128, 128, 128);
+
+// The colour "Apply" chose; the application carries it for every menu.
+QColor ThemeColour() {
+  const QColor c = qApp->property("sondaroTheme").value<QColor>();
+  return c.isValid() ? c : QColor(219, 219, 219);
+}
+}  // namespace
+
+QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
+                                  const QSize& size, const QWidget* widget) const {
+  QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+  if (type != CT_MenuItem) return s;
+  const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+  if (item && item->menuItemType != QStyleOptionMenuItem::Separator) s.setHeight(kItemHeight);
+  s.setWidth(s.width() + kExtraWidth);
+  return s;
+}
+
+void MenuStyle::DrawSeparator(const QStyleOptionMenuItem& item, QPainter* p) const {
+  const QRect r = item.rect;
+  const int y = r.center().y();
+  int lineEnd = r.right() - 4;
+  if (!item.text.isEmpty()) {
+    const int w = item.fontMetrics.horizontalAdvance(item.text);
+    p->setPen(item.palette.color(QPalette::Text));
+    p->drawText(QRect(r.right() - w - 4, r.top(), w, r.height()), Qt::AlignVCenter, item.text);
+    lineEnd = r.right() - w - 8;
+  }
+  p->setPen(kFrameGrey);
+  p->drawLine(r.left() + kTextLeft, y, lineEnd, y);
+}
+
+void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* p,
+                            const QWidget* widget) const {
+  const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+  if (element != CE_MenuItem || !item) {
+    QProxyStyle::drawControl(element, option, p, widget);
+    return;
+  }
+  p->save();
+  const QRect r = item->rect;
+  const QColor theme = ThemeColour();
+  // The side bar behind the icons, then the item's own background.
+  p->fillRect(r, item->palette.color(QPalette::Base));
+  p->fillRect(QRect(r.left(), r.top(), kTextLeft - 4, r.height()), theme);
+  if (item->menuItemType == QStyleOptionMenuItem::Separator) {
+    DrawSeparator(*item, p);
+    p->restore();
+    return;
+  }
+  const bool enabled = item->state & State_Enabled;
+  const bool highlighted = enabled && (item->state & State_Selected);
+  QColor text = enabled ? item->palette.color(QPalette::Text)
+                        : item->palette.color(QPalette::Disabled, QPalette::Text);
+  if (highlighted) {
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0, theme.darker(130));
+    g.setColorAt(1, theme.darker(170));
+    p->fillRect(r.adjusted(1, 1, -1, -1), g);
+    p->setPen(kFrameGrey);
+    p->drawRect(r.adjusted(0, 0, -1, -1));
+    text = Qt::white;
+  }
+  const int iconSize = pixelMetric(PM_SmallIconSize, option, widget);
+  if (!item->icon.isNull()) {
+    item->icon.paint(p, QRect(r.left() + kIconLeft - iconSize / 2 + 4,
+                              r.top() + (r.height() - iconSize) / 2, iconSize, iconSize));
+  } else if (item->checkType != QStyleOptionMenuItem::NotCheckable && item->checked) {
+    p->setPen(text);
+    p->drawText(QRect(r.left() + kIconLeft - 4, r.top(), 16, r.height()), Qt::AlignCenter,
+                QStringLiteral("\u2713"));
+  }
+  const int left = r.left() + (highlighted ? kTextLeftHighlighted : kTextLeft);
+  const QString label = item->text.section('\t', 0, 0);
+  const QString shortcut = item->text.section('\t', 1);
+  p->setPen(text);
+  const int flags = Qt::AlignVCenter | Qt::TextShowMnemonic | Qt::TextSingleLine;
+  p->drawText(QRect(left, r.top(), r.width() - left, r.height()), flags | Qt::AlignLeft, label);
+  if (!shortcut.isEmpty())
+    p->drawText(r.adjusted(0, 0, -20, 0), flags | Qt::AlignRight, shortcut);
+  if (item->menuItemType == QStyleOptionMenuItem::SubMenu) {
+    QStyleOption arrow = *option;
+    arrow.rect = QRect(r.right() - 14, r.top() + (r.height() - 8) / 2, 8, 8);
+    arrow.palette.setColor(QPalette::ButtonText, text);
+    proxy()->drawPrimitive(PE_IndicatorArrowRight, &arrow, p, widget);
+  }
+  p->restore();
+}
+
+}  // namespace sondaro

@@ -1,0 +1,87 @@
+// Two real starts of the windowed program (offscreen): the second hands its
+// script to the first and ends; the first runs it. Then the first closes
+// through SIGTERM in order and writes its settings.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace sondaro {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  return pid;
+}
+
+// The exit code, or -1 when the process did not end within `limit`.
+int WaitExit(pid_t pid, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(20ms);
+  }
+  return -1;
+}
+
+bool WaitForFile(const std::string& path, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    if (fs::exists(path)) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return false;
+}
+
+TEST(InstanceHandOff, SecondStartHandsItsScriptToTheFirst) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  test::TempDir dir;
+  const std::string program = dir / "sondaro";
+  fs::copy_file(std::string(SONDARO_BINARY_DIR) + "/sondaro", program);
+  // "multi.set" gives this copy a title of its own, so no other run of the
+  // program on this machine (another test, a user's) takes the hand-off.
+  std::ofstream(dir / "multi.set") << "";
+  std::ofstream(dir / "kaveli.ini", std::ios::binary) << "[General]\r\nHue=12\r\n";
+  std::ofstream(dir / "hand.fms", std::ios::binary)
+      << "SAVETEXT(" << dir / "handed.txt" << ",handed over)\r\n";
+
+  const pid_t first = Spawn(program, {"--simulate"});
+  ASSERT_GT(first, 0);
+  // The first instance listens on a local socket named after its title,
+  // "Sondaro (<byte sum of its folder>)", and the user.
+  long sum = 0;
+  for (unsigned char c : dir.Path()) sum += c;
+  const std::string socket = (fs::temp_directory_path() / ("Sondaro_(" + std::to_string(sum) + ")-" +
+                                                          std::to_string(::getuid()))).string();
+  ASSERT_TRUE(WaitForFile(socket, 30s));
+  const pid_t second = Spawn(program, {dir / "hand.fms"});
+  ASSERT_GT(second, 0);
+  EXPECT_EQ(WaitExit(second, 20s), 0);
+  EXPECT_TRUE(WaitForFile(dir / "handed.txt", 20s));
+  EXPECT_EQ(test::ReadFile(dir / "handed.txt"), "handed over");
+
+  ::kill(first, SIGTERM);
+  EXPECT_EQ(WaitExit(first, 20s), 0);
+  EXPECT_NE(test::ReadFile(dir / "kaveli.ini").find("Hue=12"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sondaro
