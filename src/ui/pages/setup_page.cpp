@@ -14,6 +14,7 @@
 #include "link/com_ports.h"
 #include "platform/qt_dialogs.h"
 #include "ui/script_setup_box.h"
+#include "ui/theme_box.h"
 #include "ui/deviation_limit_box.h"
 
 namespace sondaro {
@@ -67,6 +68,7 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   usPty_->setGeometry(320, 172, 200, 20);
   connect(usPty_, &QCheckBox::toggled, this, [this](bool on) { app_.rds.data.UsPtyCode = on; });
   (new ScriptSetupBox(app_, this))->setGeometry(8, 186, 300, 70);
+  (new ThemeBox(app_, this))->setGeometry(320, 196, 300, 92);
   Refresh(Area::Connection);
   Refresh(Area::Setup);
 }

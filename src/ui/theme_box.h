@@ -1,0 +1,32 @@
+#pragma once
+// The colour theme and font controls of the "Setup" page: hue and
+// saturation scroll bars with a preview swatch, "Apply", and "Use System
+// Font (requires restart)".
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QScrollBar>
+
+#include "core/view.h"
+
+namespace sondaro {
+
+class App;
+
+class ThemeBox : public QGroupBox, public View {
+  Q_OBJECT
+ public:
+  ThemeBox(App& app, QWidget* parent = nullptr);
+  ~ThemeBox() override;
+  void Changed(Area area) override;
+  void Repaint(ChartTag) override {}
+
+ private:
+  App& app_;
+  QScrollBar* hue_;
+  QScrollBar* saturation_;
+  QFrame* swatch_;
+  QCheckBox* systemFont_;
+};
+
+}  // namespace sondaro
