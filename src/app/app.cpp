@@ -17,6 +17,8 @@ App::App(AppPorts ports)
   WireRds();
   WireSettings();
   WireAutomation();
+  WireReport();
+  WireScheduler();
 }
 
 App::~App() { Close(); }

@@ -12,10 +12,12 @@
 #include "core/view.h"
 #include "link/device_link.h"
 #include "automation/automation.h"
+#include "automation/scheduler.h"
 #include "measure/deviation_histogram.h"
 #include "measure/modulation_power.h"
 #include "output/chart_images.h"
 #include "output/data_files.h"
+#include "output/report.h"
 #include "link/mode_tuning.h"
 #include "rds/rds.h"
 
@@ -77,7 +79,10 @@ class App {
   DataFiles dataFiles{ports_.dialogs, ports_.appFolder, link.state, deviation, power};
   ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
   RdsSubsystem rds;
+  Report report{ports_.clock, ports_.appFolder, link.state, deviation, power, rds.data.Data(),
+                rds.textDialog};
   Automation automation{timers, view, MakeScriptHost(), ports_.network};  // scripts, socket control
+  Scheduler scheduler{timers, automation.script, automation.Host()};
   Settings settings;  // kaveli.ini; owners bind their values in their Wire*
 
  private:
@@ -87,6 +92,8 @@ class App {
   void WireRds();
   void WireSettings();
   void WireAutomation();
+  void WireReport();
+  void WireScheduler();
   void CloseAutomation();
   std::unique_ptr<ScriptHost> MakeScriptHost();
   void SaveSettingsOnClose();

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -12,6 +13,7 @@
 #include "ui/pages/modulation_power_page.h"
 #include "ui/pages/rds_page.h"
 #include "ui/pages/setup_page.h"
+#include "ui/scheduler_dialogs.h"
 #include "ui/script_panel.h"
 #include "ui/top_bar.h"
 #include "ui/tuning_controls.h"
@@ -86,6 +88,17 @@ void MainWindow::InstallMenus() {
                        [this] { app_.images.CopyBitmaptoClipboard1Click(pages_->currentIndex()); });
   // RDS: the page text (or the raw lines after "View") to a text file.
   SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
+  // Report: "Create Report" beside the tuning controls and File > Save Data.
+  auto* createReport = new QPushButton("Create Report");
+  createReport->setFixedHeight(20);
+  connect(createReport, &QPushButton::clicked, this, [this] { app_.report.CompleteReport1Click(); });
+  topBar_->ControlsArea()->layout()->addWidget(createReport);
+  SaveDataMenu()->addAction("Complete Report", this, [this] { app_.report.CompleteReport1Click(); });
+  // Scheduler: Options > "Task Scheduler...".
+  optionsMenu_->addAction("Task Scheduler...", this, [this] {
+    TaskSchedulerDialog dialog(app_.scheduler, app_.GetDialogs(), this);
+    dialog.exec();
+  });
 }
 
 QMenu* MainWindow::SaveDataMenu() {
