@@ -88,11 +88,12 @@ void MainWindow::InstallMenus() {
                        [this] { app_.images.CopyBitmaptoClipboard1Click(pages_->currentIndex()); });
   // RDS: the page text (or the raw lines after "View") to a text file.
   SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
-  // Report: "Create Report" beside the tuning controls and File > Save Data.
+  // Report: "Create Report" at the right of the status bar, where it takes
+  // no room from the tuning controls, and File > Save Data.
   auto* createReport = new QPushButton("Create Report");
-  createReport->setFixedHeight(20);
+  createReport->setFixedHeight(18);
   connect(createReport, &QPushButton::clicked, this, [this] { app_.report.CompleteReport1Click(); });
-  topBar_->ControlsArea()->layout()->addWidget(createReport);
+  statusBar()->addPermanentWidget(createReport);
   SaveDataMenu()->addAction("Complete Report", this, [this] { app_.report.CompleteReport1Click(); });
   // Scheduler: Options > "Task Scheduler...".
   optionsMenu_->addAction("Task Scheduler...", this, [this] {
