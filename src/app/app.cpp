@@ -31,6 +31,8 @@ App::App(AppPorts ports)
   WireSettings();
   WireAutomation();
   WireShell();
+  WireReport();
+  WireScheduler();
 }
 
 App::~App() { Close(); }

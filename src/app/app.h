@@ -17,10 +17,12 @@
 #include "automation/automation.h"
 #include "devconfig/alarm_outputs.h"
 #include "devconfig/dip_switches.h"
+#include "automation/scheduler.h"
 #include "measure/deviation_histogram.h"
 #include "measure/modulation_power.h"
 #include "output/chart_images.h"
 #include "output/data_files.h"
+#include "output/report.h"
 #include "link/mode_tuning.h"
 #include "rds/rds.h"
 
@@ -92,10 +94,13 @@ class App {
   DataFiles dataFiles{ports_.dialogs, ports_.appFolder, link.state, deviation, power};
   ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
   RdsSubsystem rds;
+  Report report{ports_.clock, ports_.appFolder, link.state, deviation, power, rds.data.Data(),
+                rds.textDialog};
   Automation automation{timers, view, MakeScriptHost(), ports_.network};  // scripts, socket control
   AppShell shell;  // title, tray, window visibility, theme
   DipSwitches dip{link.queue};
   AlarmOutputs alarms{timers, link.queue, link.state, status};
+  Scheduler scheduler{timers, automation.script, automation.Host()};
   Settings settings;  // kaveli.ini; owners bind their values in their Wire*
 
  private:
@@ -106,6 +111,8 @@ class App {
   void WireSettings();
   void WireAutomation();
   void WireShell();
+  void WireReport();
+  void WireScheduler();
   std::unique_ptr<ScriptHost> MakeScriptHost();
   void SaveSettingsOnClose();
   void RunCloseStep(const char* name, const std::function<void()>& step);

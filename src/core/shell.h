@@ -19,6 +19,9 @@ class Shell {
                             const std::string& folder, std::string* error = nullptr) = 0;
   // Opens a document, folder or URL with its associated program.
   virtual bool OpenDocument(const std::string& path) = 0;
+  // Asks the system to restart the computer or, with `powerOff`, to switch
+  // it off. False, with `error` set, when the request was refused.
+  virtual bool RestartComputer(bool powerOff, std::string* error = nullptr) = 0;
 };
 
 // A shell that starts nothing and records what it was asked, for tests and
@@ -38,10 +41,17 @@ class RecordingShell : public Shell {
     Opened.push_back(path);
     return OpenSucceeds;
   }
+  bool RestartComputer(bool powerOff, std::string* error = nullptr) override {
+    PowerRequests.push_back(powerOff ? "poweroff" : "reboot");
+    if (!RestartSucceeds && error) *error = "not allowed";
+    return RestartSucceeds;
+  }
   std::vector<Start> Started;
   std::vector<std::string> Opened;
+  std::vector<std::string> PowerRequests;  // "reboot" or "poweroff", never carried out
   bool StartSucceeds = true;
   bool OpenSucceeds = true;
+  bool RestartSucceeds = true;
 };
 
 }  // namespace sondaro

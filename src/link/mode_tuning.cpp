@@ -172,17 +172,22 @@ void ModeTuning::Read1Click() {
   queue_.Send(cmd::kIf);
 }
 
+std::optional<float> CarrierOffsetKHz(const MeasurementState& s) {
+  if (!(s.CarrierNormalKHz > 270 && s.FrequencyMHz > 87 && s.ReferenceFrequencyMHz > 87 &&
+        s.IfKHz > 270 && s.FrequencyMHz != s.ReferenceFrequencyMHz))
+    return std::nullopt;
+  float offset = s.IfKHz - s.CarrierNormalKHz;
+  if (!s.LevelInDbuv) offset += (s.FrequencyMHz - 87.5f) / 3.7f;
+  return offset;
+}
+
 void ModeTuning::OffsetCheck() {
   // The reference station itself never gives a reading; the request waits
   // for an "IF" section from another station.
-  if (!(state_.CarrierNormalKHz > 270 && state_.FrequencyMHz > 87 &&
-        state_.ReferenceFrequencyMHz > 87 && state_.IfKHz > 270 &&
-        state_.FrequencyMHz != state_.ReferenceFrequencyMHz))
-    return;
+  const std::optional<float> offset = CarrierOffsetKHz(state_);
+  if (!offset) return;
   state_.ReadOffsetPending = false;
-  float offset = state_.IfKHz - state_.CarrierNormalKHz;
-  if (!state_.LevelInDbuv) offset += (state_.FrequencyMHz - 87.5f) / 3.7f;
-  dialogs_.ShowMessage("Carrier offset: " + FormatFixed(offset, 1) +
+  dialogs_.ShowMessage("Carrier offset: " + FormatFixed(*offset, 1) +
                        " kHz (reference station: " + FormatFixed(state_.ReferenceFrequencyMHz, 2) +
                        " MHz)\r\n");
 }

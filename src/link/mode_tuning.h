@@ -39,6 +39,10 @@ struct ModeButtonLook {
 [[nodiscard]] std::vector<std::string> BuildFrequencyTexts(bool fineTuning);
 // MHz of a list text: "101.30 MHz" -> 101.3; nullopt when a part is unreadable.
 [[nodiscard]] std::optional<float> FrequencyOfText(const std::string& text);
+// Offset in kHz of the tuned carrier from the normal set on the reference
+// station; nullopt without a normal, without an IF reading, or on the
+// reference station itself.
+[[nodiscard]] std::optional<float> CarrierOffsetKHz(const MeasurementState& state);
 
 class ModeTuning {
  public:

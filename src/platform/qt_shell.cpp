@@ -30,4 +30,17 @@ bool QtShell::OpenDocument(const std::string& path) {
   return QDesktopServices::openUrl(url);
 }
 
+bool QtShell::RestartComputer(bool powerOff, std::string* error) {
+  QProcess process;
+  process.start("systemctl", {powerOff ? "poweroff" : "reboot"});
+  const bool finished = process.waitForFinished(15000);
+  if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+    return true;
+  if (error) {
+    const QString why = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    *error = ToLatin1(why.isEmpty() ? process.errorString() : why);
+  }
+  return false;
+}
+
 }  // namespace sondaro

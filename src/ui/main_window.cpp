@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -16,6 +17,7 @@
 #include "ui/pages/modulation_power_page.h"
 #include "ui/pages/rds_page.h"
 #include "ui/pages/setup_page.h"
+#include "ui/scheduler_dialogs.h"
 #include "ui/script_panel.h"
 #include "ui/shell_front.h"
 #include "ui/top_bar.h"
@@ -99,6 +101,18 @@ void MainWindow::InstallMenus() {
   helpMenu_->addAction("About...", this, [this] { AboutBox(this).exec(); });
   // RDS: the page text (or the raw lines after "View") to a text file.
   SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
+  // Report: "Create Report" at the right of the status bar, where it takes
+  // no room from the tuning controls, and File > Save Data.
+  auto* createReport = new QPushButton("Create Report");
+  createReport->setFixedHeight(18);
+  connect(createReport, &QPushButton::clicked, this, [this] { app_.report.CompleteReport1Click(); });
+  statusBar()->addPermanentWidget(createReport);
+  SaveDataMenu()->addAction("Complete Report", this, [this] { app_.report.CompleteReport1Click(); });
+  // Scheduler: Options > "Task Scheduler...".
+  optionsMenu_->addAction("Task Scheduler...", this, [this] {
+    TaskSchedulerDialog dialog(app_.scheduler, app_.GetDialogs(), this);
+    dialog.exec();
+  });
 }
 
 QMenu* MainWindow::SaveDataMenu() {

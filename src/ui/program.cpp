@@ -219,6 +219,11 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   if (options.Simulate && app.link.connection.ConnectEnabled()) app.link.connection.BitBtn2Click();
 
   StartAutomation(app, options, *qapp);  // socket control options, the script parameter
+  if (options.Headless)  // no status bar to read: a task that could not start goes to the log
+    app.scheduler.ReportFailure = [&app](const std::string& m) {
+      app.status.SetText(m);
+      std::fprintf(stderr, "sondaro: %s\n", m.c_str());
+    };
   const int code = qapp->exec();
   app.Close();
   for (const std::string& f : app.CloseFailures()) std::fprintf(stderr, "sondaro: close: %s\n", f.c_str());

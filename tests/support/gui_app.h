@@ -2,6 +2,8 @@
 // One QApplication per Qt test program, on the offscreen platform unless a
 // display is chosen.
 #include <QApplication>
+#include <QString>
+#include <QWidget>
 
 namespace sondaro::test {
 
@@ -15,6 +17,14 @@ inline QApplication& Gui() {
     return new QApplication(argc, argv);
   }();
   return *app;
+}
+
+// The child widget of type T showing this text.
+template <typename T>
+T* Find(QWidget& root, const QString& text) {
+  for (T* w : root.findChildren<T*>())
+    if (w->text() == text) return w;
+  return nullptr;
 }
 
 }  // namespace sondaro::test

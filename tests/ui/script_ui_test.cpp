@@ -19,13 +19,6 @@
 namespace sondaro::test {
 namespace {
 
-template <typename T>
-T* Find(QWidget& root, const QString& text) {
-  for (T* w : root.findChildren<T*>())
-    if (w->text() == text) return w;
-  return nullptr;
-}
-
 class ScriptUi : public AutomationFixture {
  protected:
   ScriptUi() { test::Gui(); }
