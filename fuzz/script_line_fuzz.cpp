@@ -69,9 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     socket.Apply();
     for (std::size_t i = 0; i < text.size();) {
       const std::size_t n = 1 + static_cast<unsigned char>(text[i]) % 61;
-      socket.ClientRead(text.substr(i, n));
+      socket.ClientRead(1, text.substr(i, n));
       i += n;
-      if (socket.SocketInput().size() > kSocketInputLimit + 61) std::abort();
+      // Complete lines and the unfinished one, each at most the limit.
+      if (socket.WaitingCharacters() > 2 * kSocketInputLimit) std::abort();
       AdvanceVirtual(clock, app.timers, 30);
     }
   }

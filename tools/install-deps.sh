@@ -10,6 +10,7 @@ packages=(
   libjpeg-dev libcurl4-openssl-dev libmp3lame-dev libfftw3-dev
   xvfb xauth socat imagemagick
   libqt6svg6
+  netcat-openbsd
 )
 
 missing=()

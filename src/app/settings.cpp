@@ -89,8 +89,10 @@ std::vector<SettingDef> SettingsTable(int stationCount, const std::string& appFo
   add("SocketControl", "Enabled", T::Boolean, "0", L::Dialogs);
   add("SocketControl", "Echo", T::Boolean, "0", L::Dialogs);
   add("SocketControl", "Port", T::String, "23", L::Dialogs);
-  // Our own addition: the interface the server listens on.
+  // Our own additions: the interface the server listens on, and the token a
+  // client must send as its first line (none by default).
   add("SocketControl", "Address", T::String, "127.0.0.1", L::Dialogs);
+  add("SocketControl", "Token", T::String, "", L::Dialogs);
 
   add("Bandscan", "Acquired", T::String, "");
   add("Bandscan", "BitmapWidth", T::Integer, "800");

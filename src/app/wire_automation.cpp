@@ -183,6 +183,7 @@ void App::WireAutomation() {
         c.Echo = s.GetBool("SocketControl", "Echo");
         c.Port = s.GetString("SocketControl", "Port");
         if (s.Find("SocketControl", "Address")) c.Address = s.GetString("SocketControl", "Address");
+        c.Token = s.GetString("SocketControl", "Token");
         socket.Apply();
       },
       [&socket](Settings& s) {
@@ -191,6 +192,7 @@ void App::WireAutomation() {
         s.SetBool("SocketControl", "Echo", c.Echo);
         s.SetString("SocketControl", "Port", c.Port);
         s.SetString("SocketControl", "Address", c.Address);
+        s.SetString("SocketControl", "Token", c.Token);
       });
 }
 

@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
 
 #include "core/formats.h"
 #include "core/text.h"
@@ -14,7 +17,15 @@ char Up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned cha
 
 std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t from) {
   if (what.empty() || text.size() < what.size()) return std::string_view::npos;
+  const char first = what[0];
+  const bool caseless = Up(first) == static_cast<char>(std::tolower(static_cast<unsigned char>(first)));
   for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
+    // Placeholders begin with "%": jump from one to the next.
+    if (caseless) {
+      const void* hit = std::memchr(text.data() + i, first, text.size() - what.size() + 1 - i);
+      if (!hit) return std::string_view::npos;
+      i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    }
     std::size_t k = 0;
     while (k < what.size() && Up(text[i + k]) == Up(what[k])) ++k;
     if (k == what.size()) return i;
@@ -180,7 +191,7 @@ std::string ReplaceAllNoCase(std::string text, std::string_view from, std::strin
   return text;
 }
 
-PlaceholderResult ReplacePlaceholders(std::string argument, const PlaceholderSources& s) {
+PlaceholderResult ReplacePlaceholdersByChain(std::string argument, const PlaceholderSources& s) {
   PlaceholderResult r{std::move(argument), true};
   std::string& a = r.Text;
   // Every placeholder starts with "%"; text without one passes untouched.
@@ -196,6 +207,130 @@ PlaceholderResult ReplacePlaceholders(std::string argument, const PlaceholderSou
     if (!ReplaceLimited(a, "%" + v.Name, v.Value, kMaxArgumentLength)) return {a, false};
   }
   return r;
+}
+
+namespace {
+
+// Every name of the chain (without its "%", in upper case), with the step
+// at which the chain replaces it: the built-ins first, then the variables.
+class NameTrie {
+ public:
+  static constexpr int kNone = std::numeric_limits<int>::max();
+
+  void Add(std::string_view name, int step) {
+    int node = 0;
+    for (char c : name) {
+      int next = Child(node, Up(c));
+      if (next < 0) {
+        next = static_cast<int>(nodes_.size());
+        nodes_[static_cast<std::size_t>(node)].Next.emplace_back(Up(c), next);
+        nodes_.emplace_back();
+      }
+      node = next;
+    }
+    int& own = nodes_[static_cast<std::size_t>(node)].Step;
+    own = std::min(own, step);
+  }
+
+  // The placeholder at text[at] (a "%"): the earliest step whose name
+  // matches there and its length. `reachesPercent` tells that a longer name
+  // could still run on into the next "%".
+  struct Match {
+    int Step = kNone;
+    std::size_t Length = 0;
+    bool ReachesPercent = false;
+  };
+  Match At(std::string_view text, std::size_t at) const {
+    Match m;
+    int node = 0;
+    for (std::size_t k = at + 1; k < text.size(); ++k) {
+      if (text[k] == '%') {
+        m.ReachesPercent = !nodes_[static_cast<std::size_t>(node)].Next.empty();
+        break;
+      }
+      node = Child(node, Up(text[k]));
+      if (node < 0) break;
+      const int step = nodes_[static_cast<std::size_t>(node)].Step;
+      if (step < m.Step) {
+        m.Step = step;
+        m.Length = k - at + 1;
+      }
+    }
+    return m;
+  }
+
+ private:
+  struct Node {
+    std::vector<std::pair<char, int>> Next;
+    int Step = kNone;
+  };
+  int Child(int node, char c) const {
+    for (const auto& [ch, next] : nodes_[static_cast<std::size_t>(node)].Next)
+      if (ch == c) return next;
+    return -1;
+  }
+  std::vector<Node> nodes_{1};
+};
+
+// One pass over the argument: each "%" takes the value of the earliest step
+// of the chain whose name matches there. That is what the chain gives as
+// long as no value brings in a "%" of its own, no name holds a second "%",
+// nothing is cut (or nearly), and no placeholder could run on into the next one once
+// that one is replaced; otherwise nullopt, and the chain itself runs.
+std::optional<std::string> ReplaceInOnePass(const std::string& a, const PlaceholderSources& s) {
+  constexpr int kBuiltIns = static_cast<int>(std::size(kTable));
+  NameTrie names;
+  for (int i = 0; i < kBuiltIns; ++i) names.Add(kTable[i].Name.substr(1), i);
+  for (std::size_t j = 0; j < s.Variables.size(); ++j) {
+    const std::string& name = s.Variables[j].Name;
+    if (name.find('%') != std::string::npos) return std::nullopt;
+    names.Add(name, kBuiltIns + static_cast<int>(j));
+  }
+  const Chain chain(s);
+  std::vector<std::optional<std::string>> builtIn(kBuiltIns);
+  auto value = [&](int step) -> const std::string& {
+    if (step >= kBuiltIns) return s.Variables[static_cast<std::size_t>(step - kBuiltIns)].Value;
+    auto& v = builtIn[static_cast<std::size_t>(step)];
+    if (!v) v = kTable[step].Value(chain);
+    return *v;
+  };
+  std::string out;
+  out.reserve(a.size());
+  std::size_t done = 0;
+  // The step of a "%" before this one whose name might run on into it.
+  std::optional<int> runsOn;
+  // What replacing made shorter: the chain's text on its way may have been
+  // this much longer than the result, and it cuts at the limit on the way.
+  std::size_t shrunk = 0;
+  for (std::size_t at = a.find('%'); at != std::string::npos; at = a.find('%', done)) {
+    out.append(a, done, at - done);
+    const NameTrie::Match m = names.At(a, at);
+    if (runsOn && m.Step != NameTrie::kNone && m.Step < *runsOn) return std::nullopt;
+    runsOn.reset();
+    if (m.ReachesPercent) runsOn = m.Step;
+    if (m.Step == NameTrie::kNone) {
+      out += '%';
+      done = at + 1;
+      continue;
+    }
+    const std::string& v = value(m.Step);
+    if (v.find('%') != std::string::npos) return std::nullopt;
+    out += v;
+    if (out.size() > kMaxArgumentLength) return std::nullopt;
+    if (m.Length > v.size()) shrunk += m.Length - v.size();
+    done = at + m.Length;
+  }
+  out.append(a, done, std::string::npos);
+  if (out.size() + shrunk > kMaxArgumentLength) return std::nullopt;
+  return out;
+}
+
+}  // namespace
+
+PlaceholderResult ReplacePlaceholders(std::string argument, const PlaceholderSources& s) {
+  if (argument.find('%') == std::string::npos) return {std::move(argument), true};
+  if (auto fast = ReplaceInOnePass(argument, s)) return {std::move(*fast), true};
+  return ReplacePlaceholdersByChain(std::move(argument), s);
 }
 
 std::vector<std::string_view> PlaceholderNames() {

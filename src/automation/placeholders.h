@@ -2,7 +2,8 @@
 // Placeholders of call-form arguments: "%frequency", "%rdsps", "%cr" ... and
 // "%" + the name of every user variable. One chain of case-insensitive
 // replace-all steps, each on the result of the one before, so a longer name
-// must come before its beginning ("%rdsps" before "%rds").
+// must come before its beginning ("%rdsps" before "%rds"). Usually the result
+// is found in one pass over the text.
 #include <array>
 #include <functional>
 #include <string>
@@ -58,9 +59,13 @@ struct PlaceholderResult {
   bool Complete;  // false: cut at kMaxArgumentLength
 };
 
-// Runs the whole chain over `argument`.
+// The chain over `argument`: in one pass over the text, matching names
+// from a table, where that gives the chain's result; else step by step.
 [[nodiscard]] PlaceholderResult ReplacePlaceholders(std::string argument,
                                                     const PlaceholderSources& s);
+// The chain step by step, each replace-all on the result of the one before.
+[[nodiscard]] PlaceholderResult ReplacePlaceholdersByChain(std::string argument,
+                                                           const PlaceholderSources& s);
 
 // The built-in placeholders in the order of the chain.
 [[nodiscard]] std::vector<std::string_view> PlaceholderNames();

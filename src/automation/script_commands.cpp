@@ -112,14 +112,21 @@ void Execute(ScriptCall& c) {
     c.Script.DebugError("Unable to execute " + first.First + " (" + error + ")");
 }
 
+// Reports a variable that could not be stored.
+void Stored(ScriptCall& c, bool ok) {
+  if (!ok)
+    c.Script.DebugError("Out of variable memory: all variables together are limited to " +
+                        std::to_string(ScriptState::kMaxVariablesSize >> 20) + " MiB");
+}
+
 void Input(ScriptCall& c) {
   ScriptState& s = c.Script.state;
   std::string text;
   if (c.Host.GetDialogs().InputQuery("Input", c.Arg.Text, text)) {
-    s.SetVariableValue("inputtext", text);
-    s.SetVariableValue("inputvalid", text.empty() ? "0" : "1");
+    Stored(c, s.SetVariableValue("inputtext", text));
+    Stored(c, s.SetVariableValue("inputvalid", text.empty() ? "0" : "1"));
   } else {
-    s.SetVariableValue("inputvalid", "0");
+    Stored(c, s.SetVariableValue("inputvalid", "0"));
   }
 }
 
@@ -231,8 +238,10 @@ void AddBuiltinCommands(CommandTable& table) {
          // REPEAT(5) continues at line 5: the tick adds one.
          c.Script.state.CurrentLine = std::max(c.Arg.Number, 1) - 1;
        }},
-      {"SET", ArgForm::Text, [](ScriptCall& c) { c.Script.state.SetVariable(c.Arg.Text); }},
-      {"INC", ArgForm::Text, [](ScriptCall& c) { c.Script.state.IncVariable(c.Arg.Text); }},
+      {"SET", ArgForm::Text,
+       [](ScriptCall& c) { Stored(c, c.Script.state.SetVariable(c.Arg.Text)); }},
+      {"INC", ArgForm::Text,
+       [](ScriptCall& c) { Stored(c, c.Script.state.IncVariable(c.Arg.Text)); }},
       {"INPUT", ArgForm::Text, Input},
       {"SHOWMESSAGE", ArgForm::Text,
        [](ScriptCall& c) { c.Host.GetDialogs().ShowMessage(c.Arg.Text); }},
@@ -290,7 +299,8 @@ void AddBuiltinCommands(CommandTable& table) {
       {"CHECKFILENAME", ArgForm::Text,
        [](ScriptCall& c) {
          const Split s = AtFirstComma(c.Arg.Text);
-         c.Script.state.SetVariableValue(s.First, SanitizeFileName(s.HasComma ? s.Rest : "_"));
+         Stored(c, c.Script.state.SetVariableValue(s.First,
+                                                   SanitizeFileName(s.HasComma ? s.Rest : "_")));
        }},
 
       // Chart images.

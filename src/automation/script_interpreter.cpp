@@ -185,8 +185,11 @@ void ScriptInterpreter::ExecuteLine(const std::string& line) {
         state.ProcedureReturnLine = state.CurrentLine;
         state.CurrentLine = state.ProcedureLine;
       }
+      ++executing_;
       commands_.Run(keyword, argument, *this, host_);
+      --executing_;
     } catch (const std::exception&) {
+      --executing_;
       DebugError("Unknown error");
     }
   }

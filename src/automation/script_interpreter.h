@@ -68,6 +68,9 @@ class ScriptInterpreter {
   void ResumeRun();
 
   [[nodiscard]] bool Running() const { return !panel.RunEnabled; }
+  // A line is still inside its keyword: a message box or another modal
+  // dialog of it is open (stopping the script does not close it).
+  [[nodiscard]] bool LineExecuting() const { return executing_ > 0; }
   [[nodiscard]] Timer& Timer13() { return timer13_; }
   [[nodiscard]] CommandTable& Commands() { return commands_; }
   [[nodiscard]] ScriptHost& Host() { return host_; }
@@ -94,6 +97,7 @@ class ScriptInterpreter {
   // Counts runs, so a line that started another script (or during whose
   // message box another one started) leaves the new run's position alone.
   std::uint64_t run_ = 0;
+  int executing_ = 0;
 };
 
 }  // namespace sondaro

@@ -116,35 +116,38 @@ const ScVar* ScriptState::FindVariable(std::string_view name) const {
   return nullptr;
 }
 
-void ScriptState::SetVariableValue(std::string_view name, std::string value) {
-  if (name.empty()) return;
+bool ScriptState::SetVariableValue(std::string_view name, std::string value) {
+  if (name.empty()) return true;
   std::string upper = ToUpper(name);
+  std::size_t others = 0;
+  ScVar* existing = nullptr;
   for (ScVar& v : Variables) {
-    if (v.Name == upper) {
-      v.Value = std::move(value);
-      return;
-    }
+    if (v.Name == upper) existing = &v;
+    else others += v.Name.size() + v.Value.size();
   }
-  Variables.push_back({std::move(upper), std::move(value)});
+  if (others + upper.size() + value.size() > kMaxVariablesSize) return false;
+  if (existing) existing->Value = std::move(value);
+  else Variables.push_back({std::move(upper), std::move(value)});
+  return true;
 }
 
-void ScriptState::SetVariable(std::string_view text) {
+bool ScriptState::SetVariable(std::string_view text) {
   const NameAndRest p = SplitFirstComma(text);
-  SetVariableValue(p.Name, p.HasComma ? std::string(p.Rest) : std::string("0"));
+  return SetVariableValue(p.Name, p.HasComma ? std::string(p.Rest) : std::string("0"));
 }
 
-void ScriptState::IncVariable(std::string_view text) {
+bool ScriptState::IncVariable(std::string_view text) {
   const NameAndRest p = SplitFirstComma(text);
-  if (p.Name.empty()) return;
+  if (p.Name.empty()) return true;
   const ScVar* existing = FindVariable(p.Name);
-  if (!existing) return;
+  if (!existing) return true;
   const std::string current = existing->Value;
   const double v = RoundToSingle(StrToNumber(current));
   const int d1 = LastDecimals;
   const double i = RoundToSingle(StrToNumber(p.HasComma ? p.Rest : std::string_view("1")));
   const int d2 = LastDecimals;
   const int decimals = std::min(std::max(d1, d2), 2);
-  SetVariableValue(p.Name, FormatIncrement(v + i, decimals));
+  return SetVariableValue(p.Name, FormatIncrement(v + i, decimals));
 }
 
 int ScriptState::FindLine(std::string_view text, int firstLine) const {

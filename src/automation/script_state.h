@@ -22,6 +22,9 @@ class ScriptState {
   static constexpr std::size_t kMaxFileLines = 1023;
   static constexpr std::size_t kMaxLineLength = 1024;
   static constexpr std::size_t kMaxCallDepth = 63;
+  // All variables together, names and values: a loop that keeps growing
+  // them stops here instead of eating the computer's memory.
+  static constexpr std::size_t kMaxVariablesSize = 16u << 20;
 
   std::vector<std::string> ScriptLines;  // line n is ScriptLines[n - 1]
   int CurrentLine = 1;
@@ -42,11 +45,13 @@ class ScriptState {
   // true; shorter than three characters or without an operator is false.
   bool Valid(std::string_view condition);
   // "name,value" (value "0" without a comma); the name is stored upper case.
-  void SetVariable(std::string_view text);
+  // These three return false, and change nothing, when the variables would
+  // outgrow kMaxVariablesSize.
+  bool SetVariable(std::string_view text);
   // "name,increment" (increment "1" without a comma) on an existing variable;
   // 7 significant digits, as many decimals as the operands have, at most 2.
-  void IncVariable(std::string_view text);
-  void SetVariableValue(std::string_view name, std::string value);
+  bool IncVariable(std::string_view text);
+  bool SetVariableValue(std::string_view name, std::string value);
   [[nodiscard]] const ScVar* FindVariable(std::string_view name) const;
 
   // First line from `firstLine` on, longer than one character, that begins

@@ -60,8 +60,24 @@ class TcpServerClient {
  public:
   virtual ~TcpServerClient() = default;
   virtual void Write(const std::string& bytes) = 0;
+  // Closes once everything written so far has been sent.
   virtual void Close() = 0;
+  // Closes at once; unsent output is thrown away.
+  virtual void Abort() { Close(); }
   [[nodiscard]] virtual int Id() const = 0;
+  // Bytes written but not yet taken by the system (a peer that does not
+  // read lets this grow).
+  [[nodiscard]] virtual std::size_t PendingOutput() const { return 0; }
+};
+
+// Why Listen failed.
+enum class ListenError {
+  None,
+  AddressInUse,
+  AccessDenied,         // a port below 1024 without the right to bind it
+  AddressNotAvailable,  // not an address of this computer's interfaces
+  BadAddress,           // not an IP address at all
+  Other,
 };
 
 class TcpServer {
@@ -75,9 +91,13 @@ class TcpServer {
   [[nodiscard]] virtual std::vector<TcpServerClient*> Clients() const = 0;
   // Why the last Listen failed ("The address is protected", ...); may be empty.
   [[nodiscard]] virtual std::string ErrorText() const { return {}; }
+  [[nodiscard]] virtual ListenError LastListenError() const { return ListenError::Other; }
   std::function<void(TcpServerClient&)> OnClientConnected;
   std::function<void(TcpServerClient&)> OnClientDisconnected;
   std::function<void(TcpServerClient&, const std::string& chunk)> OnClientRead;
+  // The client closed its sending side but may still read. Without a
+  // handler the connection is closed.
+  std::function<void(TcpServerClient&)> OnClientInputClosed;
 };
 
 // Makes the sockets and ports the engine needs; one per program.

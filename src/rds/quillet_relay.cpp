@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/privileged_port.h"
 
 namespace sondaro {
 
@@ -65,13 +66,7 @@ bool QuilletRelay::StartListening() {
   const std::string reason = server_->ErrorText();
   message += reason.empty() ? "." : ": " + reason + ".";
   if (port_ < 1024)
-    message +=
-        "\n\nOn Linux only programs with the capability to bind ports below 1024 may listen "
-        "there. Allow this program once with\n  sudo setcap cap_net_bind_service=+ep " +
-        appFolder_ +
-        "sondaro\nor let every program use the port with\n  sudo sysctl "
-        "net.ipv4.ip_unprivileged_port_start=" +
-        std::to_string(port_) + "\nand press \"Use Quillet\" again.";
+    message += "\n\n" + PrivilegedPortHint(appFolder_, port_) + "\nand press \"Use Quillet\" again.";
   dialogs_.ShowMessage(message);
   return false;
 }

@@ -1,5 +1,7 @@
 #include "ui/script_panel.h"
 
+#include <cstdio>
+
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -74,12 +76,9 @@ void ScriptPanelWidget::Changed(Area area) {
 
 void StartAutomation(App& app, const ProgramOptions& options, QCoreApplication& qapp) {
   SocketControl& socket = app.automation.socket;
-  if (!options.SocketPort.empty() || !options.SocketAddress.empty()) {
-    socket.SetRunOverride(options.SocketPort.empty() ? socket.Settings.Port : options.SocketPort,
-                          options.SocketAddress.empty() ? socket.Settings.Address
-                                                        : options.SocketAddress);
-    socket.Apply();
-  }
+  if (options.Headless)
+    socket.Log = [](const std::string& text) { std::fprintf(stderr, "sondaro: %s\n", text.c_str()); };
+  socket.ApplyCommandLine(options.SocketPort, options.SocketAddress);
   if (!app.automation.ui.CloseMainWindow)
     app.automation.ui.CloseMainWindow = [&qapp] { qapp.quit(); };
   if (options.ScriptFile.empty()) return;

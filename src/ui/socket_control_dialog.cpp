@@ -35,18 +35,27 @@ SocketControlDialog::SocketControlDialog(SocketControl& socket, QWidget* parent)
   form->addRow(echo_);
   form->addRow("TCP/IP Port:", port_);
   form->addRow("Listen on:", address_);
+  token_ = new QLineEdit;
+  token_->setPlaceholderText("none: every client is accepted");
+  form->addRow("Token:", token_);
   column->addWidget(box);
 
   auto* help = new QLabel(
       "To use the Socket Control, connect to the server specified above\n"
       "and send the script commands separated by <Enter>.");
   column->addWidget(help);
-  // Every line runs as it arrives, EXECUTE included, and no one is asked
-  // who they are.
+  // Every line runs as it arrives, EXECUTE included; say what the token
+  // does and what it does not.
   auto* warning = new QLabel(
       "Warning: every line a client sends is run as a script line, including "
-      "EXECUTE, which starts programs on this computer. There is no password. "
-      "Listen on every network interface only in a network you trust.");
+      "EXECUTE, which starts programs on this computer. Connections from web "
+      "browsers are refused.\n"
+      "With a token, a client's first line must be the token, or it is "
+      "disconnected: this keeps out other users and programs that do not know it. "
+      "The token and every line after it cross the network as plain text, and "
+      "the token is kept unencrypted in kaveli.ini; anyone who can watch the "
+      "network or read that file can use it. Listen on every network interface "
+      "only in a network you trust.");
   warning->setWordWrap(true);
   warning->setStyleSheet("color: rgb(160,0,0);");
   column->addWidget(warning);
@@ -58,6 +67,7 @@ SocketControlDialog::SocketControlDialog(SocketControl& socket, QWidget* parent)
   enabled_->setChecked(s.Enabled);
   echo_->setChecked(s.Echo);
   port_->setText(FromLatin1(s.Port));
+  token_->setText(FromLatin1(s.Token));
   const int known = address_->findData(FromLatin1(s.Address.empty() ? kEveryInterface : s.Address));
   if (known >= 0) address_->setCurrentIndex(known);
   else address_->setEditText(FromLatin1(s.Address));
@@ -72,6 +82,7 @@ void SocketControlDialog::Apply() {
   s.Enabled = enabled_->isChecked();
   s.Echo = echo_->isChecked();
   s.Port = ToLatin1(port_->text());
+  s.Token = ToLatin1(token_->text());
   const int index = address_->currentIndex();
   const QString text = address_->currentText();
   s.Address = index >= 0 && address_->itemText(index) == text

@@ -22,6 +22,7 @@ class SocketControlDialog : public QDialog {
   QCheckBox* echo_;
   QLineEdit* port_;
   QComboBox* address_;
+  QLineEdit* token_;
 };
 
 }  // namespace sondaro

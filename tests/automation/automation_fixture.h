@@ -3,8 +3,10 @@
 // listener and a recording shell; the test plays the analyzer's side.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -18,11 +20,19 @@ namespace sondaro::test {
 class FakeServerClient final : public TcpServerClient {
  public:
   explicit FakeServerClient(int id) : id_(id) {}
-  void Write(const std::string& bytes) override { Received += bytes; }
+  void Write(const std::string& bytes) override {
+    if (Aborted) return;
+    Received += bytes;
+    if (!Reading) Unread += bytes.size();
+  }
   void Close() override { Closed = true; }
+  void Abort() override { Closed = Aborted = true; }
   int Id() const override { return id_; }
+  std::size_t PendingOutput() const override { return Unread; }
   std::string Received;
-  bool Closed = false;
+  bool Closed = false, Aborted = false;
+  bool Reading = true;
+  std::size_t Unread = 0;  // what a peer that does not read has left
 
  private:
   int id_;
@@ -33,6 +43,7 @@ class FakeTcpServer final : public TcpServer {
   bool Listen(const std::string& address, int port) override {
     ++ListenCalls;
     if (port == TakenPort) return false;
+    if (Refuse != ListenError::None) return false;
     listening_ = true;
     Address = address;
     Port = port;
@@ -57,8 +68,27 @@ class FakeTcpServer final : public TcpServer {
   void Arrive(FakeServerClient& client, const std::string& chunk) {
     if (OnClientRead) OnClientRead(client, chunk);
   }
+  // The client shuts its sending side (nc -q, shutdown(SHUT_WR)).
+  void HalfClose(FakeServerClient& client) {
+    if (OnClientInputClosed) OnClientInputClosed(client);
+  }
+  // The client goes away; it stays readable for the test.
+  void Disconnect(FakeServerClient& client) {
+    auto it = clients_.find(client.Id());
+    if (it == clients_.end()) return;
+    gone_.push_back(std::move(it->second));
+    clients_.erase(it);
+    if (OnClientDisconnected) OnClientDisconnected(*gone_.back());
+  }
+  ListenError LastListenError() const override {
+    return Refuse != ListenError::None ? Refuse : ListenError::AddressInUse;
+  }
+  std::string ErrorText() const override {
+    return Refuse == ListenError::AccessDenied ? "The address is protected" : "";
+  }
 
   int TakenPort = -1;
+  ListenError Refuse = ListenError::None;  // every Listen fails so
   int ListenCalls = 0;
   std::string Address;
   int Port = -1;
@@ -66,6 +96,7 @@ class FakeTcpServer final : public TcpServer {
  private:
   bool listening_ = false;
   std::map<int, std::unique_ptr<FakeServerClient>> clients_;
+  std::vector<std::unique_ptr<FakeServerClient>> gone_;
   int nextId_ = 1;
 };
 
@@ -97,6 +128,17 @@ class ScriptedDialogs final : public SilentDialogs {
     LastFilter = filter;
     return FileAnswer;
   }
+  // A message box stays open while this runs: in the program the event
+  // loop goes on meanwhile, so the test lets virtual time pass here.
+  void ShowMessage(const std::string& text) override {
+    SilentDialogs::ShowMessage(text);
+    ++OpenBoxes;
+    MostOpenBoxes = std::max(MostOpenBoxes, OpenBoxes);
+    if (WhileOpen) WhileOpen();
+    --OpenBoxes;
+  }
+  std::function<void()> WhileOpen;
+  int OpenBoxes = 0, MostOpenBoxes = 0;
   std::vector<std::pair<bool, std::string>> Answers;
   std::string FileAnswer, LastFolder, LastFilter;
 };

@@ -166,6 +166,29 @@ TEST_F(Interpreter, MissingEndIfStopsTheScript) {
   EXPECT_TRUE(state.ScriptLines.empty());
 }
 
+TEST_F(Interpreter, VariablesTogetherStayWithinTheirLimit) {
+  // A loop that doubles a value, then copies it: all of them together stop
+  // at the variables' limit.
+  Run("grow.fms",
+      "SET(a,0123456789abcde)\r\nSET(n,0)\r\ndouble:\r\nSET(a,%a%a)\r\nINC(n)\r\n"
+      "IF(%n<16)\r\nGOTO(double)\r\nENDIF\r\n"
+      "SET(n,0)\r\ncopy:\r\nINC(n)\r\nSET(copy%n,%a)\r\nIF(%n<20)\r\nGOTO(copy)\r\nENDIF\r\n"
+      "SET(a,short)\r\nSET(copy99,%a)\r\n");
+  RunToEnd(600000);
+  EXPECT_EQ(state.FindVariable("a")->Value, "short");
+  EXPECT_EQ(Var("copy99"), "short");  // room again once a value shrank
+  std::size_t total = 0;
+  for (const ScVar& v : state.Variables) total += v.Name.size() + v.Value.size();
+  EXPECT_LE(total, ScriptState::kMaxVariablesSize);
+  // "A" and 16 copies of 15 * 64 KiB fit beside the names; the 17th does not.
+  EXPECT_EQ(Var("copy16").size(), 15u << 16);
+  EXPECT_EQ(Var("copy17"), "<unset>");
+  EXPECT_EQ(dialogs.Messages.size(), 4u);
+  EXPECT_EQ(dialogs.Messages.at(0),
+            "Script executing error: Out of variable memory: all variables together are "
+            "limited to 16 MiB (line 12)");
+}
+
 TEST_F(Interpreter, CallStackHoldsSixtyThreeReturns) {
   Run("deep.fms",
       "SET(depth,0)\r\nrec:\r\nINC(depth)\r\nIF(%depth<65)\r\nCALL(rec)\r\nENDIF\r\nSTOP\r\n");

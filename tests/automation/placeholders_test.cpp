@@ -106,6 +106,43 @@ TEST_F(Placeholders, VariablesNamingEachOtherCannotGrowWithoutBound) {
   EXPECT_EQ(out.Text.size(), kMaxArgumentLength);
 }
 
+TEST_F(Placeholders, OnePassGivesWhatTheChainGives) {
+  // Random arguments over a small alphabet, so that names overlap, prefix
+  // each other, run into one another and come back through values.
+  r.FrequencyText = " 98.50 MHz";
+  r.RdsPS = "RADIO%1";
+  r.RdsDeviationText = "3.1 kHz";
+  const std::vector<std::string> pieces = {
+      "%",      "%%",    "a",    "A",       "b",  "%a",  "%ab",   "%B",   "%rds",   "%RDSps",
+      "%rdsp",  "%freq", "uency", "%cr",    "%t", "ab",  "%time", " ",    "%stat", "ion.level"};
+  const std::vector<std::string> values = {"", "x", "%", "%b", "ab", "%rds", "ps", "yy%A"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::size_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<std::size_t>((seed >> 8) % n);
+  };
+  const std::vector<std::string> names = {"A", "AB", "B", "T", "X", "FREQUENCY", "RDSP", "ABC"};
+  ScriptState numbers;
+  for (int round = 0; round < 3000; ++round) {
+    vars.clear();
+    for (std::size_t v = next(5); v > 0; --v) {
+      const std::string& name = names[next(names.size())];
+      bool known = false;
+      for (const ScVar& old : vars) known = known || old.Name == name;
+      if (!known) vars.push_back({name, values[next(values.size())]});
+    }
+    std::string text;
+    for (std::size_t k = next(12); k > 0; --k) text += pieces[next(pieces.size())];
+    const PlaceholderSources s{r, vars, wall, {}, [&numbers](std::string_view t) {
+                                 return numbers.StrToNumber(t);
+                               }};
+    const PlaceholderResult fast = ReplacePlaceholders(text, s);
+    const PlaceholderResult chain = ReplacePlaceholdersByChain(text, s);
+    ASSERT_EQ(fast.Text, chain.Text) << "argument \"" << text << "\"";
+    ASSERT_EQ(fast.Complete, chain.Complete);
+  }
+}
+
 TEST(SanitizeFileName, ReplacesReservedAndControlCharacters) {
   EXPECT_EQ(SanitizeFileName("RADIO/1:FM"), "RADIO_1_FM");
   EXPECT_EQ(SanitizeFileName("a\"*?/\\#%:|<>^b\x01\x1f c\xe9"), "a____________b__ c\xe9");
