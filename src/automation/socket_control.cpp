@@ -70,12 +70,16 @@ void SocketControl::Apply() {
     Stop();
     return;
   }
-  // Unchanged settings keep the listener and its clients.
-  if (Listening() && port == listeningPort_ && address == listeningAddress_) return;
+  // Unchanged settings keep the listener and its clients; a new token
+  // sends everyone away, to come back with it.
+  if (Listening() && port == listeningPort_ && address == listeningAddress_ &&
+      Settings.Token == listeningToken_)
+    return;
   Stop();
   if (server_ && server_->Listen(address, port)) {
     listeningPort_ = port;
     listeningAddress_ = address;
+    listeningToken_ = Settings.Token;
   } else {
     dialogs_.ShowMessage(ListenFailure(address, port));
   }
@@ -143,6 +147,12 @@ void SocketControl::Tell(int client, const std::string& text) {
   if (TcpServerClient* c = Find(client)) c->Write(text);
 }
 
+void SocketControl::LineDropped(int client) {
+  Tell(client, kLineDroppedMessage);
+  Notice("Socket Control: a line of client " + std::to_string(client) +
+         " was dropped: more than " + std::to_string(kSocketInputLimit) + " characters waiting");
+}
+
 void SocketControl::Drop(int client, const std::string& why) {
   Notice("Socket Control: client " + std::to_string(client) + " disconnected: " + why);
   std::erase_if(lines_, [client](const Line& l) { return l.Client == client; });
@@ -183,12 +193,7 @@ void SocketControl::ClientRead(int client, const std::string& chunk) {
   if (r.Escape && wasAuthenticated && script_.Running()) script_.StopScript();
   for (std::string& line : r.Lines)
     if (!Take(client, peer, std::move(line))) return;  // refused: gone
-  if (r.Dropped) {
-    Tell(client, kLineDroppedMessage);
-    Notice("Socket Control: a line of client " + std::to_string(client) +
-           " was dropped: more than " + std::to_string(kSocketInputLimit) +
-           " characters waiting");
-  }
+  if (r.Dropped) LineDropped(client);
   // The token itself is never echoed.
   if (Settings.Echo && wasAuthenticated) SocConVratit(ReplaceAll(chunk, "\r", kCrLf));
   if (TimerWanted()) timerSocCon_.SetEnabled(true);
@@ -209,10 +214,7 @@ bool SocketControl::Take(int client, Peer& peer, std::string line) {
     return true;
   }
   if (peer.WaitingChars + line.size() > kSocketInputLimit) {
-    Tell(client, kLineDroppedMessage);
-    Notice("Socket Control: a line of client " + std::to_string(client) +
-           " was dropped: more than " + std::to_string(kSocketInputLimit) +
-           " characters waiting");
+    LineDropped(client);
     return true;
   }
   ++peer.WaitingLines;

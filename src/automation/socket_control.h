@@ -116,6 +116,7 @@ class SocketControl {
   // Disconnects a client and forgets its waiting lines.
   void Drop(int client, const std::string& why);
   void Tell(int client, const std::string& text);
+  void LineDropped(int client);
   void Notice(const std::string& text);
   TcpServerClient* Find(int client) const;
   void InputClosed(int client);
@@ -138,6 +139,7 @@ class SocketControl {
   Timer timerSocCon_;
   int listeningPort_ = -1;
   std::string listeningAddress_;
+  std::string listeningToken_;
 };
 
 // The port of the settings field: 23 unless a whole number 0..65535.

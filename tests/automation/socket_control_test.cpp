@@ -271,6 +271,11 @@ TEST_F(SocketControlTest, WithATokenTheFirstLineMustBeIt) {
   EXPECT_EQ(silent.Received, "");
   Send(silent, "+++\r");  // nor can it stop anything
   EXPECT_FALSE(silent.Aborted);
+  // A new token sends everyone away, to come back with it.
+  socket.Settings.Token = "changed";
+  socket.Apply();
+  EXPECT_EQ(socket.ClientCount(), 0u);
+  EXPECT_TRUE(socket.Listening());
 }
 
 TEST_F(SocketControlTest, AClientThatDoesNotReadIsCutOff) {
