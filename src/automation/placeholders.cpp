@@ -224,6 +224,7 @@ class NameTrie {
       if (next < 0) {
         next = static_cast<int>(nodes_.size());
         nodes_[static_cast<std::size_t>(node)].Next.emplace_back(Up(c), next);
+        if (node == 0) root_[static_cast<unsigned char>(Up(c))] = next;
         nodes_.emplace_back();
       }
       node = next;
@@ -265,19 +266,28 @@ class NameTrie {
     int Step = kNone;
   };
   int Child(int node, char c) const {
+    if (node == 0) return root_[static_cast<unsigned char>(c)];
     for (const auto& [ch, next] : nodes_[static_cast<std::size_t>(node)].Next)
       if (ch == c) return next;
     return -1;
   }
   std::vector<Node> nodes_{1};
+  // The first character after "%" picks among many names: a table.
+  std::array<int, 256> root_ = MakeRoot();
+  static std::array<int, 256> MakeRoot() {
+    std::array<int, 256> r{};
+    r.fill(-1);
+    return r;
+  }
 };
 
 // One pass over the argument: each "%" takes the value of the earliest step
 // of the chain whose name matches there. That is what the chain gives as
 // long as no value brings in a "%" of its own, no name holds a second "%",
-// nothing is cut (or nearly), and no placeholder could run on into the next one once
-// that one is replaced; otherwise nullopt, and the chain itself runs.
-std::optional<std::string> ReplaceInOnePass(const std::string& a, const PlaceholderSources& s) {
+// and no placeholder could run on into the next one once that one is
+// replaced; otherwise nullopt, and the chain itself runs.
+std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
+                                                  const PlaceholderSources& s) {
   constexpr int kBuiltIns = static_cast<int>(std::size(kTable));
   NameTrie names;
   for (int i = 0; i < kBuiltIns; ++i) names.Add(kTable[i].Name.substr(1), i);
@@ -294,42 +304,62 @@ std::optional<std::string> ReplaceInOnePass(const std::string& a, const Placehol
     if (!v) v = kTable[step].Value(chain);
     return *v;
   };
-  std::string out;
-  out.reserve(a.size());
-  std::size_t done = 0;
+  struct Claim {
+    std::size_t At, Length;
+    int Step;
+  };
+  std::vector<Claim> claims;
   // The step of a "%" before this one whose name might run on into it.
   std::optional<int> runsOn;
-  // What replacing made shorter: the chain's text on its way may have been
-  // this much longer than the result, and it cuts at the limit on the way.
-  std::size_t shrunk = 0;
-  for (std::size_t at = a.find('%'); at != std::string::npos; at = a.find('%', done)) {
-    out.append(a, done, at - done);
+  for (std::size_t at = a.find('%'); at != std::string::npos;) {
     const NameTrie::Match m = names.At(a, at);
     if (runsOn && m.Step != NameTrie::kNone && m.Step < *runsOn) return std::nullopt;
     runsOn.reset();
     if (m.ReachesPercent) runsOn = m.Step;
     if (m.Step == NameTrie::kNone) {
-      out += '%';
-      done = at + 1;
+      at = a.find('%', at + 1);
       continue;
     }
-    const std::string& v = value(m.Step);
-    if (v.find('%') != std::string::npos) return std::nullopt;
-    out += v;
-    if (out.size() > kMaxArgumentLength) return std::nullopt;
-    if (m.Length > v.size()) shrunk += m.Length - v.size();
-    done = at + m.Length;
+    if (value(m.Step).find('%') != std::string::npos) return std::nullopt;
+    claims.push_back({at, m.Length, m.Step});
+    at = a.find('%', at + m.Length);
   }
-  out.append(a, done, std::string::npos);
-  if (out.size() + shrunk > kMaxArgumentLength) return std::nullopt;
-  return out;
+  // The chain stops after the first step that makes the text longer than
+  // the limit, cut there: only the steps up to that one count.
+  std::vector<long long> growth(static_cast<std::size_t>(kBuiltIns) + s.Variables.size());
+  for (const Claim& c : claims)
+    growth[static_cast<std::size_t>(c.Step)] +=
+        static_cast<long long>(value(c.Step).size()) - static_cast<long long>(c.Length);
+  int lastStep = NameTrie::kNone;
+  long long size = static_cast<long long>(a.size());
+  for (std::size_t step = 0; step < growth.size(); ++step) {
+    size += growth[step];
+    if (size > static_cast<long long>(kMaxArgumentLength)) {
+      lastStep = static_cast<int>(step);
+      break;
+    }
+  }
+  const bool complete = lastStep == NameTrie::kNone;
+  std::string out;
+  out.reserve(std::min(a.size(), kMaxArgumentLength));
+  std::size_t done = 0;
+  for (const Claim& c : claims) {
+    if (c.Step > lastStep) continue;
+    out.append(a, done, c.At - done);
+    out += value(c.Step);
+    done = c.At + c.Length;
+    if (out.size() > kMaxArgumentLength) break;
+  }
+  if (out.size() <= kMaxArgumentLength) out.append(a, done, std::string::npos);
+  if (!complete) out.resize(kMaxArgumentLength);
+  return PlaceholderResult{std::move(out), complete};
 }
 
 }  // namespace
 
 PlaceholderResult ReplacePlaceholders(std::string argument, const PlaceholderSources& s) {
   if (argument.find('%') == std::string::npos) return {std::move(argument), true};
-  if (auto fast = ReplaceInOnePass(argument, s)) return {std::move(*fast), true};
+  if (auto fast = ReplaceInOnePass(argument, s)) return std::move(*fast);
   return ReplacePlaceholdersByChain(std::move(argument), s);
 }
 

@@ -219,7 +219,7 @@ TEST_F(SettingsTest, SaveIntoEmptyFolderWritesTheOrder) {
             (std::vector<std::string>{"Samplerate", "BitrateMono", "BitrateStereo", "Quality",
                                       "Copyright", "CRC", "Original", "Private"}));
   EXPECT_EQ(ini.Keys("SocketControl"),
-            (std::vector<std::string>{"Enabled", "Echo", "Port", "Address"}));
+            (std::vector<std::string>{"Enabled", "Echo", "Port", "Address", "Token"}));
   const auto scheduler = ini.Keys("Scheduler");
   ASSERT_EQ(scheduler.size(), 1u + 3 * 48);
   EXPECT_EQ(std::vector<std::string>(scheduler.begin(), scheduler.begin() + 4),

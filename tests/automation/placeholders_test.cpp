@@ -143,6 +143,19 @@ TEST_F(Placeholders, OnePassGivesWhatTheChainGives) {
   }
 }
 
+TEST_F(Placeholders, OnePassCutsWhereTheChainCuts) {
+  // Values that together outgrow the limit: the chain stops after the step
+  // that went past it, with the later placeholders left as they were.
+  vars = {{"A", std::string(600000, 'a')}, {"B", "b"}, {"C", std::string(500000, 'c')}};
+  for (const std::string text : {"%A%B%C%B", "%c%A%b", "%A%A%b%tab", "%b%C%A%tab%C"}) {
+    const PlaceholderSources s{r, vars, wall, {}, {}};
+    const PlaceholderResult fast = ReplacePlaceholders(text, s);
+    const PlaceholderResult chain = ReplacePlaceholdersByChain(text, s);
+    EXPECT_EQ(fast.Complete, chain.Complete) << text;
+    EXPECT_TRUE(fast.Text == chain.Text) << text;
+  }
+}
+
 TEST(SanitizeFileName, ReplacesReservedAndControlCharacters) {
   EXPECT_EQ(SanitizeFileName("RADIO/1:FM"), "RADIO_1_FM");
   EXPECT_EQ(SanitizeFileName("a\"*?/\\#%:|<>^b\x01\x1f c\xe9"), "a____________b__ c\xe9");
