@@ -225,10 +225,10 @@ TEST(BandscanShape, NoiseFloor) {
   ChannelLevels d{};
   d.fill(40);
   for (int i = 0; i < 20; ++i) d[i * 10] = i % 3;
-  d[5] = 11;
+  d[5] = 12;
   NoiseFloor(d, alternate);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(d[i * 10], 11 + i % 2) << i;
-  EXPECT_EQ(d[5], 11);  // not below the floor
+  EXPECT_EQ(d[5], 12);
   EXPECT_EQ(calls, 20);
 
   // A floor where 21 channels stay below it is lowered: 25 channels at 4
@@ -244,6 +244,15 @@ TEST(BandscanShape, NoiseFloor) {
   d.fill(0);
   NoiseFloor(d, alternate);
   EXPECT_EQ(d, ChannelLevels{});
+
+  // A 21st channel below 12 (at 10) lowers the floor to one below the
+  // first level with at most 20 channels under it: 10 - 1.
+  d.fill(40);
+  for (int i = 0; i < 20; ++i) d[i * 5] = 0;
+  d[150] = 10;
+  NoiseFloor(d, [] { return 0; });
+  EXPECT_EQ(d[0], 9);
+  EXPECT_EQ(d[150], 10);
 }
 
 TEST(BandscanShape, ProcessReadingsEndToEnd) {
