@@ -22,6 +22,7 @@ std::string Hex4(unsigned v) {
 
 class ScanOnSim : public test::SimFixture {
  protected:
+  explicit ScanOnSim(sim::SimOptions options = {}) : SimFixture(std::move(options)) {}
   // Runs until the scan ends by itself; false if it did not within limit.
   bool RunScan(Millis limit) {
     for (Millis t = 0; t < limit && app.bandscan.Running(); t += 500) Advance(500);
@@ -127,6 +128,31 @@ TEST_F(ScanOnSim, ScriptWaitsForTheScanAndReadsItsStations) {
   const TStationList& second = app.bandscan.StationList.at(1);
   EXPECT_EQ(app.status.Text(), std::to_string(app.bandscan.StationList.size()) + " 89.3 " +
                                    std::to_string(second.Signal));
+}
+
+// The M40 reports raw levels, not dBuV: the calibration table turns them
+// into dB, and the same stations stand out.
+class ScanOnM40 : public ScanOnSim {
+ protected:
+  static sim::SimOptions M40() {
+    sim::SimOptions o;
+    o.Device = sim::DeviceModel::M40;
+    return o;
+  }
+  ScanOnM40() : ScanOnSim(M40()) {}
+};
+
+TEST_F(ScanOnM40, CalibratedLevelsFindTheSameStations) {
+  ConnectSerial();
+  app.bandscan.IAeverButton24Click();
+  ASSERT_TRUE(RunScan(200'000));
+  EXPECT_FALSE(app.link.state.LevelInDbuv);
+  EXPECT_EQ(Channels(), WorldChannels());
+  // The loudest (84 dBuV at 103.9 MHz) reads near the top of the scale.
+  int strongest = 0;
+  for (const TStationList& s : app.bandscan.StationList) strongest = std::max(strongest, s.Signal);
+  EXPECT_GE(strongest, 70);
+  EXPECT_LE(strongest, 90);
 }
 
 // A serial port that answers like the analyzer: "?F" with the tuned
