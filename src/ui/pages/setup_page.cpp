@@ -68,7 +68,7 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   usPty_->setGeometry(320, 172, 200, 20);
   connect(usPty_, &QCheckBox::toggled, this, [this](bool on) { app_.rds.data.UsPtyCode = on; });
   scanRds_ = new QCheckBox("Include RDS data in Bandscan", this);
-  scanRds_->setGeometry(320, 194, 260, 20);
+  scanRds_->setGeometry(12, 262, 290, 20);
   connect(scanRds_, &QCheckBox::toggled, this, [this](bool on) { app_.bandscan.ScanRDS = on; });
   (new ScriptSetupBox(app_, this))->setGeometry(8, 186, 300, 70);
   (new ThemeBox(app_, this))->setGeometry(320, 196, 300, 92);
