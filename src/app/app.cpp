@@ -28,6 +28,7 @@ App::App(AppPorts ports)
   WireMeasure();
   WireModeTuning();
   WireRds();
+  WireBandscan();
   WireSettings();
   WireAutomation();
   WireShell();

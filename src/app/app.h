@@ -18,6 +18,7 @@
 #include "devconfig/alarm_outputs.h"
 #include "devconfig/dip_switches.h"
 #include "automation/scheduler.h"
+#include "measure/bandscan.h"
 #include "measure/deviation_histogram.h"
 #include "measure/modulation_power.h"
 #include "output/chart_images.h"
@@ -96,6 +97,7 @@ class App {
   RdsSubsystem rds;
   Report report{ports_.clock, ports_.appFolder, link.state, deviation, power, rds.data.Data(),
                 rds.textDialog};
+  Bandscan bandscan{timers, view, status, link, tuning};  // the band scan and its two charts
   Automation automation{timers, view, MakeScriptHost(), ports_.network};  // scripts, socket control
   AppShell shell;  // title, tray, window visibility, theme
   DipSwitches dip{link.queue};
@@ -108,6 +110,7 @@ class App {
   void WireMeasure();
   void WireModeTuning();
   void WireRds();
+  void WireBandscan();
   void WireSettings();
   void WireAutomation();
   void WireShell();

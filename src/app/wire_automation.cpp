@@ -106,7 +106,9 @@ class AppScriptHost final : public ScriptHost {
   const std::string& AppFolder() const override { return app_.AppFolder(); }
   void SocketGet(const std::string& text) override { app_.automation.socket.Get(text); }
 
-  void StopRunningWork() override {}
+  void StopRunningWork() override {
+    if (app_.bandscan.Running()) app_.bandscan.IAeverButton25Click();
+  }
 
   void ReadReadings(ScriptReadings& r) const override {
     const MeasurementState& m = app_.link.state;
@@ -130,6 +132,7 @@ class AppScriptHost final : public ScriptHost {
     r.PmMaxText = p.PmMaxText;
     r.PmMinText = p.PmMinText;
     r.PmAveText = p.PmAveText;
+    r.StationCount = static_cast<long long>(app_.bandscan.StationList.size());
     const RdsData& rds = app_.rds.data.Data();
     r.RdsPI = rds.PI;
     r.RdsPS = rds.PS;
@@ -148,7 +151,9 @@ class AppScriptHost final : public ScriptHost {
     r.RdsAF = rds.AF;
     r.RdsErrors = ErrorsAndWarnings(rds);
   }
-  std::string GetStationDetail(int, long long) const override { return {}; }
+  std::string GetStationDetail(int selector, long long station) const override {
+    return app_.bandscan.GetStationDetail(selector, station);
+  }
 
  private:
   App& app_;

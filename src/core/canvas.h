@@ -42,6 +42,7 @@ struct TextOptions {
   Color TextColor;
   // Box filled behind the text.
   std::optional<Color> Background;
+  bool Bold = false;
 };
 
 class Canvas {

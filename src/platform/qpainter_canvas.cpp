@@ -95,9 +95,13 @@ void QImageCanvas::Polygon(std::span<const PixelPoint> points, Color fill) {
 void QImageCanvas::Text(int x, int y, std::string_view text, const TextOptions& options) {
   const QString s = FromLatin1(std::string(text));
   QPainter& p = Painter();
-  const QFontMetrics fm(font_);
+  QFont bold = font_;
+  bold.setBold(true);
+  const QFont& font = options.Bold ? bold : font_;
+  const QFontMetrics fm(font);
   const int w = fm.horizontalAdvance(s), h = fm.height();
   p.save();
+  if (options.Bold) p.setFont(font);
   int left, top;
   if (options.Rotate90) {
     // Reads upwards, centred on the anchor.

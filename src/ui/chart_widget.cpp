@@ -28,6 +28,13 @@ void ChartWidget::RequestRepaint() {
   update();
 }
 
+void ChartWidget::SetChartSize(QSize size) {
+  if (size == this->size()) return;
+  setFixedSize(size);
+  canvas_.Resize(size.width(), size.height());
+  RequestRepaint();
+}
+
 void ChartWidget::DirectRefresh() {
   Redraw(chart::kTargetRefresh);
   update();

@@ -20,6 +20,8 @@ class ChartWidget : public QWidget {
 
   // The chart's data changed: the next paint event redraws it (target 0).
   void RequestRepaint();
+  // A new size for a chart that follows its window; redrawn at the next paint.
+  void SetChartSize(QSize size);
   // Draws now over the current picture (target 1) and shows it.
   void DirectRefresh();
   // What is on screen, after any pending repaint.

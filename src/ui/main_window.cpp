@@ -12,7 +12,9 @@
 #include "platform/qt_dialogs.h"
 #include "ui/about_box.h"
 #include "ui/device_config_dialogs.h"
+#include "ui/bandscan_dialogs.h"
 #include "ui/page.h"
+#include "ui/pages/bandscan_page.h"
 #include "ui/pages/deviation_page.h"
 #include "ui/pages/modulation_power_page.h"
 #include "ui/pages/rds_page.h"
@@ -50,7 +52,7 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   AddPage(new PlaceholderPage(app_), "MPX");
   AddPage(new PlaceholderPage(app_), "RF Carrier");
   AddPage(new RdsPage(app_), "RDS/RBDS");
-  AddPage(new PlaceholderPage(app_), "Bandscan");
+  AddPage(new BandscanPage(app_), "Bandscan");
   AddPage(new SetupPage(app_), "Setup");
 
   status_ = new QLabel;
@@ -99,6 +101,9 @@ void MainWindow::InstallMenus() {
   optionsMenu_->addAction("DIP Switches...", this, [this] { app_.dip.DIPSwitches1Click(); });
   optionsMenu_->addAction("Alarm Outputs...", this, [this] { app_.alarms.AlarmOutputs1Click(); });
   helpMenu_->addAction("About...", this, [this] { AboutBox(this).exec(); });
+  // Bandscan: the level calibration of analyzers that do not report dBuV.
+  optionsMenu_->addAction("Bandscan calibration...", this,
+                          [this] { Bandscancalibration1Click(app_.bandscan, this); });
   // RDS: the page text (or the raw lines after "View") to a text file.
   SaveDataMenu()->addAction("RDS/RBDS", this, [this] { app_.rds.data.IAeverButton31Click(); });
   // Report: "Create Report" at the right of the status bar, where it takes

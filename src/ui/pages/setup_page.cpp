@@ -67,6 +67,9 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   usPty_ = new QCheckBox("US PTY Code", this);
   usPty_->setGeometry(320, 172, 200, 20);
   connect(usPty_, &QCheckBox::toggled, this, [this](bool on) { app_.rds.data.UsPtyCode = on; });
+  scanRds_ = new QCheckBox("Include RDS data in Bandscan", this);
+  scanRds_->setGeometry(12, 262, 290, 20);
+  connect(scanRds_, &QCheckBox::toggled, this, [this](bool on) { app_.bandscan.ScanRDS = on; });
   (new ScriptSetupBox(app_, this))->setGeometry(8, 186, 300, 70);
   (new ThemeBox(app_, this))->setGeometry(320, 196, 300, 92);
   Refresh(Area::Connection);
@@ -100,6 +103,7 @@ void SetupPage::Refresh(Area area) {
     preferredMode_->setCurrentIndex(t.PreferredMode == 1 ? 1 : 0);
     fineTuning_->setChecked(t.FineTuningChecked);
     usPty_->setChecked(app_.rds.data.UsPtyCode);
+    scanRds_->setChecked(app_.bandscan.ScanRDS);
   }
   if (area != Area::Connection && area != Area::Setup) return;
   const Connection& c = app_.link.connection;

@@ -30,6 +30,7 @@ class SetupPage : public Page {
   QComboBox* preferredMode_;
   QCheckBox* fineTuning_;
   QCheckBox* usPty_;
+  QCheckBox* scanRds_;  // "Include RDS data in Bandscan"
 };
 
 }  // namespace sondaro
