@@ -61,7 +61,7 @@ void SocketControl::Apply() {
     listeningPort_ = port;
     listeningAddress_ = address;
   } else {
-    dialogs_.ShowMessage(kPortInUseMessage);
+    dialogs_.ShowError(kPortInUseMessage);
   }
   view_.Changed(Area::SocketControl);
 }

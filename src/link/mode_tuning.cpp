@@ -165,7 +165,7 @@ void ModeTuning::SetasNormal2Click() {
 void ModeTuning::Read1Click() {
   state_.ReadOffsetPending = false;
   if (state_.CarrierNormalKHz < 270) {
-    dialogs_.ShowMessage("No carrier normal set.");
+    dialogs_.ShowWarning("No carrier normal set.");
     return;
   }
   state_.ReadOffsetPending = true;

@@ -72,7 +72,7 @@ bool QuilletRelay::StartListening() {
         "sondaro\nor let every program use the port with\n  sudo sysctl "
         "net.ipv4.ip_unprivileged_port_start=" +
         std::to_string(port_) + "\nand press \"Use Quillet\" again.";
-  dialogs_.ShowMessage(message);
+  dialogs_.ShowError(message);
   return false;
 }
 
@@ -82,7 +82,7 @@ bool QuilletRelay::LocateQuillet() {
     const std::string path = FileInFolder(appFolder_, QuilletFile);
     std::error_code ec;
     if (!QuilletFile.empty() && fs::is_regular_file(path, ec)) return true;
-    if (!dialogs_.Confirm("Can't find Quillet. Would you like to locate it manually?"))
+    if (!dialogs_.ConfirmWarning("Can't find Quillet. Would you like to locate it manually?"))
       return false;
     const fs::path current(path);
     const std::string folder =
@@ -98,7 +98,7 @@ bool QuilletRelay::LocateQuillet() {
 // "Use Quillet"
 void QuilletRelay::GradBtn20Click() {
   if (QuilletRunning() &&
-      !dialogs_.Confirm("An instance of the Quillet is already running. Run another instance now?"))
+      !dialogs_.ConfirmWarning("An instance of the Quillet is already running. Run another instance now?"))
     return;
   if (!LocateQuillet()) return;
   // Listen before the decoder starts, so its first connection attempt finds
@@ -108,7 +108,7 @@ void QuilletRelay::GradBtn20Click() {
   std::string error;
   if (shell_ && !shell_->StartProgram(program.string(), StartParameter(),
                                       program.parent_path().string(), &error))
-    dialogs_.ShowMessage("Can't start " + program.string() + ": " + error);
+    dialogs_.ShowError("Can't start " + program.string() + ": " + error);
   capture_.IAeverButton35Click();
 }
 
