@@ -58,6 +58,18 @@ void ModeTuning::SetMode(int mode) {
   view_.Changed(Area::Mode);
 }
 
+std::string ModeTuning::ModeCaption() const {
+  switch (state_.CurrentMode) {
+    case 1: return "RDS mode";
+    case 2: return "Stereo mode";
+    default: return "Measuring mode";
+  }
+}
+
+ModeTuning::ReadoutCurrency ModeTuning::CurrentReadouts(bool linkUp) const {
+  return {linkUp, linkUp && (!online_ || state_.CurrentMode == 0)};
+}
+
 void ModeTuning::SendMode() { SendAll(queue_, ModeCommands(state_.CurrentMode, MaxWanted())); }
 
 void ModeTuning::SetPrefMode() { SetMode(PreferredMode); }
