@@ -3,6 +3,7 @@
 // "Preferred Mode", the 50 kHz tuning step and the analyzer's "EEPROM" box.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,16 +21,24 @@ class SetupPage : public Page {
  private:
   void ShowPortList();
   void BuildReceiverOptions();
+  void EnableConnectionFields();
+  void OrderTabs(QWidget* scripts);
   QRadioButton* serial_;
   QRadioButton* tcp_;
+  QLabel* portCaption_;
   QComboBox* port_;
+  QPushButton* list_;
+  QLabel* hostCaption_;
   QLineEdit* host_;
+  QLabel* portTextCaption_;
   QLineEdit* portText_;
   QPushButton* connect_;
   QPushButton* disconnect_;
   QComboBox* preferredMode_;
   QCheckBox* fineTuning_;
   QCheckBox* usPty_;
+  QPushButton* saveSettings_;
+  QWidget* limit_;
 };
 
 }  // namespace sondaro
