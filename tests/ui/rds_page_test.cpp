@@ -6,6 +6,8 @@
 #include "support/gui_app.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QtTest/QTest>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -149,6 +151,19 @@ TEST(RdsPage, UpdatesKeepScrollPositionAndSelection) {
   w.app.rds.data.ShowLines(NumberedLines(10, " (a new station)"));  // all new
   EXPECT_EQ(w.box->toPlainText().toStdString(),
             ReplaceAll(w.app.rds.data.TextBoxText(), "\r\n", "\n"));
+}
+
+// Ctrl+C in the box copies the selected text rather than a chart image.
+TEST(RdsPage, CtrlCCopiesTheSelectedText) {
+  ShownRdsPage w;
+  QApplication::setActiveWindow(&w.window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+  w.app.rds.data.ShowLines({"PI: D301"});
+  w.box->setFocus();
+  w.box->selectAll();
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(w.box, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "PI: D301");
 }
 
 // A full RadioText stands on one line of the box at the window's fixed size.

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QStringList>
 #include <QTextBlock>
@@ -56,6 +57,17 @@ void RdsTextBox::FitFont() {
 void RdsTextBox::resizeEvent(QResizeEvent* event) {
   QPlainTextEdit::resizeEvent(event);
   FitFont();
+}
+
+// Ctrl+C on a selection copies the text, not the page's chart (there is
+// none) as the window's "Copy Bitmap" would.
+bool RdsTextBox::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && textCursor().hasSelection()) {
+    event->accept();
+    return true;
+  }
+  return QPlainTextEdit::event(event);
 }
 
 void RdsTextBox::ShowText(const QString& text) {

@@ -24,6 +24,7 @@ class RdsTextBox : public QPlainTextEdit {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void FitFont();
