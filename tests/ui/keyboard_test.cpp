@@ -79,7 +79,7 @@ TEST(Keyboard, StandardShortcutsAltAndF10OpenTheMenus) {
 }
 
 // Tab walks the Setup page down the connection box, the script box, then
-// the receiver options on the right.
+// the receiver options and the theme box on the right.
 TEST(Keyboard, SetupPageTabOrder) {
   Window w;
   w.window.Pages()->setCurrentIndex(6);
@@ -105,7 +105,8 @@ TEST(Keyboard, SetupPageTabOrder) {
   EXPECT_EQ(walk.join(" | ").toStdString(),
             "Serial RS232 | list COM1 | List... | Connect | Debug mode (stop on errors) | "
             "Register Script Files (*.fms) | list Measuring | "
-            "Enable 50 kHz tuning step (requires restart) | Save Settings | spin | US PTY Code");
+            "Enable 50 kHz tuning step (requires restart) | Save Settings | spin | US PTY Code | "
+            "Apply | Use System Font (requires restart)");
 }
 
 }  // namespace
