@@ -54,7 +54,7 @@ void App::SaveSettingsOnClose() {
   const SettingsSaveResult r = settings.SaveSettings();
   if (!settings.Loaded() || r.Written) return;
   // Neither the program folder nor the per-user folder took the file.
-  ports_.dialogs.ShowMessage("Settings could not be saved to " + settings.FilePath() +
+  ports_.dialogs.ShowError("Settings could not be saved to " + settings.FilePath() +
                              (r.UsedUserCopy ? " or " + r.Path : std::string()));
 }
 

@@ -98,7 +98,7 @@ void ScriptInterpreter::Report(const std::string& message) {
   // The box is modal but timers keep running behind it; the busy flag holds
   // the script back until OK.
   state.ScriptBusy = true;
-  host_.GetDialogs().ShowMessage("Script executing error: " + message + " (line " +
+  host_.GetDialogs().ShowError("Script executing error: " + message + " (line " +
                                  std::to_string(state.CurrentLine) + ")");
   if (run == run_) state.ScriptBusy = wasBusy;
 }
@@ -221,7 +221,7 @@ void ScriptInterpreter::ScriptEditor1Click() {
     return std::string(v ? v : "");
   };
   if (!StartTextEditor(*shell, file, env))
-    host_.GetDialogs().ShowMessage("No text editor could be started for " + file);
+    host_.GetDialogs().ShowError("No text editor could be started for " + file);
 }
 
 void ScriptInterpreter::RunAfterLaunch(const std::string& file) {

@@ -81,7 +81,7 @@ void SocketControl::Apply() {
     listeningAddress_ = address;
     listeningToken_ = Settings.Token;
   } else {
-    dialogs_.ShowMessage(ListenFailure(address, port));
+    dialogs_.ShowError(ListenFailure(address, port));
   }
   view_.Changed(Area::SocketControl);
 }

@@ -112,9 +112,17 @@ class NetworkFactory {
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
+  // Information.
   virtual void ShowMessage(const std::string& text) = 0;
+  // Something failed; the GUI shows it with the error icon.
+  virtual void ShowError(const std::string& text) { ShowMessage(text); }
+  // Something needs attention before it can go on; the warning icon.
+  virtual void ShowWarning(const std::string& text) { ShowMessage(text); }
   // Yes/No question; true for Yes.
   virtual bool Confirm(const std::string& text) = 0;
+  // A Yes/No question about a problem (a program not found, one already
+  // running); the warning icon.
+  virtual bool ConfirmWarning(const std::string& text) { return Confirm(text); }
   // Text input; false when cancelled, value holds the proposal on entry.
   virtual bool InputQuery(const std::string& caption, const std::string& prompt,
                           std::string& value) = 0;

@@ -56,6 +56,8 @@ class Connection {
 
   [[nodiscard]] const std::string& ConnectionType() const { return connectionType_; }
   [[nodiscard]] std::string& ReceiveBuffer() { return receiveBuffer_; }
+  // Bytes flow: "COM" or "TCP". Not while a TCP attempt or its retry runs.
+  [[nodiscard]] bool LinkUp() const { return connectionType_ == "COM" || connectionType_ == "TCP"; }
   [[nodiscard]] bool ConnectEnabled() const { return connectEnabled_; }
   [[nodiscard]] bool DisconnectEnabled() const { return !connectEnabled_; }
   [[nodiscard]] LampColour TxLamp() const { return tx_; }

@@ -58,6 +58,18 @@ void ModeTuning::SetMode(int mode) {
   view_.Changed(Area::Mode);
 }
 
+std::string ModeTuning::ModeCaption() const {
+  switch (state_.CurrentMode) {
+    case 1: return "RDS mode";
+    case 2: return "Stereo mode";
+    default: return "Measuring mode";
+  }
+}
+
+ModeTuning::ReadoutCurrency ModeTuning::CurrentReadouts(bool linkUp) const {
+  return {linkUp, linkUp && (!online_ || state_.CurrentMode == 0)};
+}
+
 void ModeTuning::SendMode() { SendAll(queue_, ModeCommands(state_.CurrentMode, MaxWanted())); }
 
 void ModeTuning::SetPrefMode() { SetMode(PreferredMode); }
@@ -165,7 +177,7 @@ void ModeTuning::SetasNormal2Click() {
 void ModeTuning::Read1Click() {
   state_.ReadOffsetPending = false;
   if (state_.CarrierNormalKHz < 270) {
-    dialogs_.ShowMessage("No carrier normal set.");
+    dialogs_.ShowWarning("No carrier normal set.");
     return;
   }
   state_.ReadOffsetPending = true;

@@ -66,6 +66,17 @@ class ModeTuning {
   void IAeverButton33Click();  // "RDS"
   [[nodiscard]] bool MeasuringPressed() const { return state_.CurrentMode != 1 && state_.CurrentMode != 2; }
   [[nodiscard]] bool RdsPressed() const { return state_.CurrentMode == 1; }
+  // "Measuring mode", "RDS mode", "Stereo mode": the Stereo mode of an
+  // internal file presses neither button, so the window says it in words.
+  [[nodiscard]] std::string ModeCaption() const;
+  // Which readouts show current readings: none while no link is up (after
+  // "Disconnect", while a TCP attempt or its retry runs); "Deviation MAX"
+  // only in Measuring mode, the only mode whose "MAX" sections count.
+  struct ReadoutCurrency {
+    bool Live = false;   // "Frequency", "Signal", "Pilot", "RDS"
+    bool Third = false;  // "Deviation MAX" / "Phase Diff."
+  };
+  [[nodiscard]] ReadoutCurrency CurrentReadouts(bool linkUp) const;
 
   // Frequency list.
   void BuildFrequencyList(bool fineTuning);

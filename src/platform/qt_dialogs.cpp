@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace sondaro {
 
@@ -16,9 +17,22 @@ void QtDialogs::ShowMessage(const std::string& text) {
   QMessageBox::information(parent_, "Sondaro", FromLatin1(text));
 }
 
+void QtDialogs::ShowError(const std::string& text) {
+  QMessageBox::critical(parent_, "Sondaro", FromLatin1(text));
+}
+
+void QtDialogs::ShowWarning(const std::string& text) {
+  QMessageBox::warning(parent_, "Sondaro", FromLatin1(text));
+}
+
 bool QtDialogs::Confirm(const std::string& text) {
   return QMessageBox::question(parent_, "Sondaro", FromLatin1(text),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtDialogs::ConfirmWarning(const std::string& text) {
+  return QMessageBox::warning(parent_, "Sondaro", FromLatin1(text),
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool QtDialogs::InputQuery(const std::string& caption, const std::string& prompt,
@@ -30,16 +44,35 @@ bool QtDialogs::InputQuery(const std::string& caption, const std::string& prompt
   return ok;
 }
 
+namespace {
+
+// Qt's file dialog starts about as large as the main window and would cover
+// it exactly; it opens at a size of its own, room for the date column.
+std::string RunFileDialog(QFileDialog& dialog) {
+  QSize size(760, 500);
+  if (const QScreen* screen = dialog.screen())
+    size = size.boundedTo(screen->availableSize() * 9 / 10);
+  dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return ToLatin1(dialog.selectedFiles().constFirst());
+}
+
+}  // namespace
+
 std::string QtDialogs::OpenFileName(const std::string& caption, const std::string& folder,
                                     const std::string& filter) {
-  return ToLatin1(QFileDialog::getOpenFileName(parent_, FromLatin1(caption), FromLatin1(folder),
-                                               FromLatin1(filter)));
+  QFileDialog dialog(parent_, FromLatin1(caption), FromLatin1(folder), FromLatin1(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  return RunFileDialog(dialog);
 }
 
 std::string QtDialogs::SaveFileName(const std::string& caption, const std::string& proposal,
                                     const std::string& filter) {
-  return ToLatin1(QFileDialog::getSaveFileName(parent_, FromLatin1(caption),
-                                               FromLatin1(proposal), FromLatin1(filter)));
+  QFileDialog dialog(parent_, FromLatin1(caption), FromLatin1(proposal), FromLatin1(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  return RunFileDialog(dialog);
 }
 
 }  // namespace sondaro

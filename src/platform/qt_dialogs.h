@@ -11,7 +11,10 @@ class QtDialogs final : public Dialogs {
   explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
   void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  void ShowWarning(const std::string& text) override;
   bool Confirm(const std::string& text) override;
+  bool ConfirmWarning(const std::string& text) override;
   bool InputQuery(const std::string& caption, const std::string& prompt,
                   std::string& value) override;
   std::string OpenFileName(const std::string& caption, const std::string& folder,

@@ -67,7 +67,7 @@ bool QuilletRelay::StartListening() {
   message += reason.empty() ? "." : ": " + reason + ".";
   if (port_ < 1024)
     message += "\n\n" + PrivilegedPortHint(appFolder_, port_) + "\nand press \"Use Quillet\" again.";
-  dialogs_.ShowMessage(message);
+  dialogs_.ShowError(message);
   return false;
 }
 
@@ -77,7 +77,7 @@ bool QuilletRelay::LocateQuillet() {
     const std::string path = FileInFolder(appFolder_, QuilletFile);
     std::error_code ec;
     if (!QuilletFile.empty() && fs::is_regular_file(path, ec)) return true;
-    if (!dialogs_.Confirm("Can't find Quillet. Would you like to locate it manually?"))
+    if (!dialogs_.ConfirmWarning("Can't find Quillet. Would you like to locate it manually?"))
       return false;
     const fs::path current(path);
     const std::string folder =
@@ -93,7 +93,7 @@ bool QuilletRelay::LocateQuillet() {
 // "Use Quillet"
 void QuilletRelay::GradBtn20Click() {
   if (QuilletRunning() &&
-      !dialogs_.Confirm("An instance of the Quillet is already running. Run another instance now?"))
+      !dialogs_.ConfirmWarning("An instance of the Quillet is already running. Run another instance now?"))
     return;
   if (!LocateQuillet()) return;
   // Listen before the decoder starts, so its first connection attempt finds
@@ -103,7 +103,7 @@ void QuilletRelay::GradBtn20Click() {
   std::string error;
   if (shell_ && !shell_->StartProgram(program.string(), StartParameter(),
                                       program.parent_path().string(), &error))
-    dialogs_.ShowMessage("Can't start " + program.string() + ": " + error);
+    dialogs_.ShowError("Can't start " + program.string() + ": " + error);
   capture_.IAeverButton35Click();
 }
 

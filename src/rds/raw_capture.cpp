@@ -113,7 +113,7 @@ void RawCapture::IAeverButton37Click() {
       textDialog_.Ask(frequency.empty() ? "" : "Raw RDS Data " + frequency + ".txt");
   if (path.empty()) return;
   std::string error;
-  if (!SaveRawData(path, &error)) dialogs_.ShowMessage("Can't write " + path + ": " + error);
+  if (!SaveRawData(path, &error)) dialogs_.ShowError("Can't write " + path + ": " + error);
 }
 
 // "View"

@@ -169,7 +169,7 @@ void RdsStore::IAeverButton31Click() {
   const std::string path = textDialog_.Ask(frequency.empty() ? "" : "RDS " + frequency + ".txt");
   if (path.empty()) return;
   std::string error;
-  if (!SaveTextBox(path, &error)) dialogs_.ShowMessage("Can't write " + path + ": " + error);
+  if (!SaveTextBox(path, &error)) dialogs_.ShowError("Can't write " + path + ": " + error);
 }
 
 bool RdsStore::SaveTextBox(const std::string& path, std::string* error) const {

@@ -24,7 +24,7 @@ ChartWidget::ChartWidget(QSize size, DrawFn draw, chart::ChartMemory& memory, QW
 }
 
 void ChartWidget::RequestRepaint() {
-  dirty_ = true;
+  refreshed_ = false;
   update();
 }
 
@@ -36,22 +36,25 @@ void ChartWidget::SetChartSize(QSize size) {
 }
 
 void ChartWidget::DirectRefresh() {
-  Redraw(chart::kTargetRefresh);
+  // A hidden chart gets no paint event to show the picture; its next paint
+  // draws from the data anyway.
+  if (!isVisible()) return;
+  if (draw_) draw_(chart::kTargetRefresh, canvas_);
+  refreshed_ = true;
   update();
 }
 
 const QImage& ChartWidget::Picture() {
-  if (dirty_) Redraw(chart::kTargetPaint);
+  if (!refreshed_) {
+    canvas_.FillRect(0, 0, canvas_.Width(), canvas_.Height(), kWhite);
+    if (draw_) draw_(chart::kTargetPaint, canvas_);
+  }
+  refreshed_ = false;
   return canvas_.Image();
 }
 
-void ChartWidget::Redraw(int target) {
-  if (target == chart::kTargetPaint)
-    canvas_.FillRect(0, 0, canvas_.Width(), canvas_.Height(), kWhite);
-  if (draw_) draw_(target, canvas_);
-  dirty_ = false;
-}
-
+// Every paint draws the whole chart from the current data: about a
+// millisecond, and no picture can outlive a change nobody announced.
 void ChartWidget::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.drawImage(0, 0, Picture());
@@ -71,8 +74,7 @@ void ChartWidget::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint at = e->position().toPoint();
   memory_.MouseDown(at.x(), at.y(), ModifiersOf(e));
-  Redraw(chart::kTargetPaint);
-  update();
+  RequestRepaint();
   FollowPointerShape();
   if (AfterPointer) AfterPointer();
 }
@@ -88,18 +90,14 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* e) {
     }
   }
   if (!memory_.MouseMove(at.x(), at.y())) return;
-  Redraw(chart::kTargetPaint);
-  update();
+  RequestRepaint();
   if (AfterPointer) AfterPointer();
 }
 
 void ChartWidget::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   const QPoint at = e->position().toPoint();
-  if (memory_.MouseUp(at.x(), at.y(), ModifiersOf(e))) {
-    Redraw(chart::kTargetPaint);
-    update();
-  }
+  if (memory_.MouseUp(at.x(), at.y(), ModifiersOf(e))) RequestRepaint();
   FollowPointerShape();
 }
 

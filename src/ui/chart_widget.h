@@ -1,8 +1,8 @@
 #pragma once
-// A chart on screen: a fixed-size widget with a backing picture that its
-// drawing routine paints (target 0 from white in the paint event, target 1
-// over the current picture), and the mouse handed to the chart's data cursor
-// and zoom.
+// A chart on screen: a fixed-size widget whose every paint event draws the
+// chart afresh from its current data (target 0, from white), so nothing it
+// shows can be older than the data; and the mouse handed to the chart's data
+// cursor and zoom.
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -18,13 +18,14 @@ class ChartWidget : public QWidget {
   using DrawFn = std::function<void(int target, Canvas&)>;
   ChartWidget(QSize size, DrawFn draw, chart::ChartMemory& memory, QWidget* parent = nullptr);
 
-  // The chart's data changed: the next paint event redraws it (target 0).
+  // The chart's data changed: schedules a paint event.
   void RequestRepaint();
   // A new size for a chart that follows its window; redrawn at the next paint.
   void SetChartSize(QSize size);
-  // Draws now over the current picture (target 1) and shows it.
+  // Draws now over the current picture (target 1) and shows it; the paint
+  // event that shows it does not draw again.
   void DirectRefresh();
-  // What is on screen, after any pending repaint.
+  // What a paint event shows now.
   const QImage& Picture();
   // After a press or move has gone to the cursor (the bandscan selects the
   // frequency under it).
@@ -37,13 +38,13 @@ class ChartWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void Redraw(int target);
   void FollowPointerShape();
 
   DrawFn draw_;
   chart::ChartMemory& memory_;
   QImageCanvas canvas_;
-  bool dirty_ = true;
+  // The picture was just drawn by a direct refresh and not shown yet.
+  bool refreshed_ = false;
 };
 
 }  // namespace sondaro

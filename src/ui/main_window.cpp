@@ -13,6 +13,7 @@
 #include "ui/about_box.h"
 #include "ui/device_config_dialogs.h"
 #include "ui/bandscan_dialogs.h"
+#include "ui/keyboard.h"
 #include "ui/page.h"
 #include "ui/pages/bandscan_page.h"
 #include "ui/pages/deviation_page.h"
@@ -34,6 +35,10 @@ constexpr int kClientHeight = 420;
 
 MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
   setWindowTitle("Sondaro");
+  // Fixed size: minimize and close, no maximize.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   auto* central = new QWidget;
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(0, 0, 0, 0);
@@ -57,6 +62,9 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
 
   status_ = new QLabel;
   statusBar()->addWidget(status_, 1);
+  modeStatus_ = new QLabel;
+  modeStatus_->setContentsMargins(4, 0, 6, 0);
+  statusBar()->addPermanentWidget(modeStatus_);
   statusBar()->setSizeGripEnabled(false);
 
   fileMenu_ = menuBar()->addMenu("File");
@@ -65,10 +73,14 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   helpMenu_ = menuBar()->addMenu("Help");
   InstallMenus();
   fileMenu_->addSeparator();
-  fileMenu_->addAction("Exit", this, &MainWindow::Exit1Click);
+  // Ctrl+Q: the platform's Quit key is not defined everywhere.
+  fileMenu_->addAction("Exit", this, &MainWindow::Exit1Click)->setShortcut(Qt::CTRL | Qt::Key_Q);
 
   app_.view.Add(this);
   shellFront_ = new ShellFront(app_, *this, [this] { Exit1Click(); });
+  AssignMnemonics(menuBar());
+  InstallMenuBarKey(this);
+  Changed(Area::Mode);
   // The client area (everything below the menu bar) is fixed.
   setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 }
@@ -83,6 +95,7 @@ void MainWindow::InstallMenus() {
     if (page >= 0 && page < pages_->count()) pages_->setCurrentIndex(page);
   });
   topBar_->ScriptArea()->layout()->addWidget(scriptPanel);
+  KeepTabStopsTogether(topBar_);  // Tab: the whole top bar, then the pages
   scriptPanel->InstallMenus(fileMenu_, editMenu_, optionsMenu_);
   // Mode and tuning: "Load Internal File", "Acquire All", "Carrier Offset".
   InstallTuningMenus(app_, fileMenu_, editMenu_);
@@ -93,8 +106,10 @@ void MainWindow::InstallMenus() {
   SaveDataMenu()->addAction("FFT", this, [this] { app_.dataFiles.Spectrum1Click(); });
   fileMenu_->addAction("Save Bitmap", this,
                        [this] { app_.images.SaveBitmap1Click(pages_->currentIndex()); });
-  editMenu_->addAction("Copy Bitmap", this,
-                       [this] { app_.images.CopyBitmaptoClipboard1Click(pages_->currentIndex()); });
+  editMenu_
+      ->addAction("Copy Bitmap", this,
+                  [this] { app_.images.CopyBitmaptoClipboard1Click(pages_->currentIndex()); })
+      ->setShortcuts(QKeySequence::Copy);
   // Device configuration: DIP switches and the M140's alarm outputs.
   app_.dip.ShowDialog = [this](DipSwitches& d) { return ShowDipSwitchesDialog(this, d); };
   app_.alarms.ShowDialog = [this](AlarmOutputs& a) { return ShowAlarmOutputsDialog(this, a); };
@@ -132,6 +147,7 @@ void MainWindow::AddPage(Page* page, const QString& caption) {
 
 void MainWindow::Changed(Area area) {
   if (area == Area::StatusBar) status_->setText(FromLatin1(app_.status.Text()));
+  if (area == Area::Mode) modeStatus_->setText(FromLatin1(app_.tuning.ModeCaption()));
   topBar_->Refresh(area);
   for (Page* p : pageList_) p->Refresh(area);
 }

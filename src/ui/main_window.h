@@ -41,6 +41,7 @@ class MainWindow : public QMainWindow, public View {
   QTabWidget* pages_;
   std::vector<Page*> pageList_;
   QLabel* status_;
+  QLabel* modeStatus_;  // the current mode, in words
   QMenu* fileMenu_;
   QMenu* editMenu_;
   QMenu* optionsMenu_;

@@ -42,7 +42,7 @@ void ScriptSetupBox::RegisterClick() {
   std::string error;
   if (!RegisterScriptFiles(ToLatin1(QCoreApplication::applicationFilePath()), XdgDataHome(env),
                            app_.ports_.shell, error)) {
-    app_.GetDialogs().ShowMessage(error);
+    app_.GetDialogs().ShowError(error);
     return;
   }
   app_.automation.script.Settings.RegisterEnabled = false;

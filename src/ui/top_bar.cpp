@@ -70,7 +70,6 @@ TopBar::TopBar(App& app, QWidget* parent) : QWidget(parent), app_(app) {
 
   Refresh(Area::Readouts);
   Refresh(Area::Lamps);
-  Refresh(Area::Online);
 }
 
 QLabel* TopBar::Readout(const QString& caption, QGroupBox** frame, int width) {
@@ -95,6 +94,15 @@ void TopBar::Refresh(Area area) {
     third_->setText(FromLatin1(r.Label22));
     thirdFrame_->setTitle(FromLatin1(r.Beveles5Caption));
     signal_->setValue(std::clamp(r.ProgressBar1, 0, 5));
+  }
+  if (area == Area::Readouts || area == Area::Online || area == Area::Mode ||
+      area == Area::Connection) {
+    // Readings that are not current stay readable but grey.
+    const auto current = app_.tuning.CurrentReadouts(app_.link.connection.LinkUp());
+    for (QWidget* w : {static_cast<QWidget*>(frequency_), static_cast<QWidget*>(signal_),
+                       static_cast<QWidget*>(pilot_), static_cast<QWidget*>(rds_)})
+      w->setEnabled(current.Live);
+    third_->setEnabled(current.Third);
   }
   if (area == Area::Lamps) {
     SetLamp(tx_, app_.link.connection.TxLamp());

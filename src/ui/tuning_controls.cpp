@@ -69,6 +69,9 @@ TuningControls::TuningControls(App& app, QWidget* area) : QWidget(area), app_(ap
   prev_ = SmallButton("<", 18);
   list_ = new QComboBox;
   list_->setMaxVisibleItems(16);
+  // Styles that pop the whole list up beside the selection (Fusion) ignore
+  // the line count unless the popup is a scrolling list.
+  list_->setStyleSheet("QComboBox { combobox-popup: 0; }");
   list_->setFixedWidth(92);
   list_->setToolTip("Frequency");
   next_ = SmallButton(">", 18);

@@ -14,6 +14,7 @@
 #include "platform/qpainter_canvas.h"
 #include "platform/qt_clipboard.h"
 #include "support/fakes.h"
+#include "support/menu_text.h"
 #include "support/save_dialogs.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
@@ -53,12 +54,12 @@ class ChartPagesTest : public ::testing::Test {
   }
   QAction* MenuEntry(const QString& menu, const QString& entry) {
     for (QAction* m : window.menuBar()->actions())
-      if (m->text() == menu && m->menu())
+      if (test::MenuText(m) == menu && m->menu())
         for (QAction* a : m->menu()->actions()) {
-          if (a->text() == entry) return a;
+          if (test::MenuText(a) == entry) return a;
           if (a->menu())
             for (QAction* sub : a->menu()->actions())
-              if (sub->text() == entry) return sub;
+              if (test::MenuText(sub) == entry) return sub;
         }
     return nullptr;
   }
@@ -139,6 +140,30 @@ TEST_F(ChartPagesTest, SavedImageIsWhatTheScreenShowsWithoutCursor) {
   EXPECT_EQ(
       QImage(QString::fromStdString(dir / "cursor.bmp")).convertToFormat(QImage::Format_RGB888),
       saved);
+}
+
+// The chart on screen follows the deviation limit set on another page: a
+// paint draws the current data, not an earlier picture.
+TEST_F(ChartPagesTest, DeviationChartShowsTheLimitSetOnTheSetupPage) {
+  HistogramCounts bins{};
+  for (int i = 0; i < 122; ++i) bins[i] = 100;
+  app.deviation.StoreHistogram(bins);
+  window.show();
+  window.Pages()->setCurrentIndex(0);
+  ChartWidget* chart = static_cast<DeviationPage*>(window.Pages()->widget(0))->Chart();
+  auto screen = [chart] { return chart->grab().toImage().convertToFormat(QImage::Format_RGB888); };
+  const QImage before = screen();
+
+  window.Pages()->setCurrentIndex(6);
+  QSpinBox* spin = window.Pages()->widget(6)->findChild<QSpinBox*>();
+  ASSERT_NE(spin, nullptr);
+  spin->setValue(90);
+  window.Pages()->setCurrentIndex(0);
+  const QImage after = screen();
+  EXPECT_NE(after, before);
+  ASSERT_TRUE(app.images.UlozObrazek(ChartTag::DEV, "limit.bmp"));
+  EXPECT_EQ(after, QImage(QString::fromStdString(dir / "limit.bmp"))
+                       .convertToFormat(QImage::Format_RGB888));
 }
 
 TEST_F(ChartPagesTest, SetupSpinBoxIsTheDeviationLimit) {

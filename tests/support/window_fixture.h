@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "support/fakes.h"
 #include "support/gui_app.h"
+#include "support/menu_text.h"
 #include "ui/main_window.h"
 
 namespace sondaro::test {
@@ -44,7 +45,7 @@ struct WindowRig {
     for (const QString& step : path) {
       found = nullptr;
       for (QAction* a : actions)
-        if (a->text() == step) found = a;
+        if (MenuText(a) == step) found = a;
       if (!found) return nullptr;
       if (found->menu()) actions = found->menu()->actions();
     }

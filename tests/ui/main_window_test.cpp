@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "app/app.h"
 #include "support/window_fixture.h"
@@ -69,6 +70,85 @@ TEST(MainWindow, UsPtyCodeCheckBoxSetsTheRdsNameTable) {
   EXPECT_FALSE(box->isChecked());
   box->click();
   EXPECT_TRUE(w.app.rds.data.UsPtyCode);
+}
+
+}  // namespace
+}  // namespace sondaro
+
+namespace sondaro {
+namespace {
+
+// The readout labels and the signal bar, each in its captioned frame.
+struct ReadoutRig : test::WindowRig<> {
+  QWidget* Value(const QString& frame) {
+    for (auto* box : window.findChildren<QGroupBox*>())
+      if (box->title() == frame)
+        for (auto* w : box->findChildren<QWidget*>()) return w;
+    return nullptr;
+  }
+  // Which of Frequency, Signal, Pilot, RDS and the third frame read as current.
+  std::vector<bool> Current(const QString& third) {
+    std::vector<bool> on;
+    for (const QString& f : {QString("Frequency"), QString("Signal"), QString("Pilot"),
+                             QString("RDS"), third})
+      on.push_back(Value(f) && Value(f)->isEnabled());
+    return on;
+  }
+  QString ModeText() {
+    for (auto* l : window.statusBar()->findChildren<QLabel*>())
+      if (l->text().endsWith(" mode")) return l->text();
+    return {};
+  }
+};
+
+// Readings keep their last values but grey out while no link is up and
+// where the mode does not measure them; the mode is named on the status bar.
+TEST(MainWindow, ReadoutsGreyWhenNotCurrent) {
+  ReadoutRig w;
+  const std::vector<bool> all(5, true), none(5, false);
+  const std::vector<bool> allButThird{true, true, true, true, false};
+  EXPECT_EQ(w.Current("Phase Diff."), none);  // not connected yet
+  EXPECT_EQ(w.ModeText(), "Measuring mode");
+
+  w.app.link.connection.BitBtn2Click();
+  w.serial.Arrive("Frequency:\r\n101.30 MHz\r\n\r\n");
+  w.Advance(200);
+  EXPECT_EQ(w.Current("Phase Diff."), all);
+
+  w.app.tuning.SetOnline(true);
+  EXPECT_EQ(w.Current("Deviation MAX"), all);
+  w.app.tuning.IAeverButton33Click();  // RDS mode: "MAX" is not measured
+  EXPECT_EQ(w.Current("Deviation MAX"), allButThird);
+  EXPECT_EQ(w.ModeText(), "RDS mode");
+  w.app.tuning.SetOnline(false);  // the phase is
+  EXPECT_EQ(w.Current("Phase Diff."), all);
+  w.app.tuning.MLIFClick(3);  // an internal file: neither mode button pressed
+  EXPECT_EQ(w.ModeText(), "Stereo mode");
+
+  w.app.link.connection.BitBtn3Click();  // "Disconnect"
+  EXPECT_EQ(w.Current("Phase Diff."), none);
+  auto* frequency = qobject_cast<QLabel*>(w.Value("Frequency"));
+  ASSERT_TRUE(frequency);
+  EXPECT_EQ(frequency->text(), "101.30 MHz");  // kept, but grey
+
+  // TCP: grey while the attempt runs and while it is retried.
+  w.app.link.connection.Settings.RGCON = 1;
+  w.app.link.connection.BitBtn2Click();
+  EXPECT_EQ(w.Current("Phase Diff."), none);
+  w.tcp.Fail();
+  ASSERT_TRUE(w.app.link.connection.TcpRetryPending());
+  EXPECT_EQ(w.Current("Phase Diff."), none);
+  w.Advance(20000);
+  w.tcp.Establish();
+  EXPECT_EQ(w.Current("Phase Diff."), all);
+}
+
+TEST(MainWindow, MinimizeAndCloseButtonsOnly) {
+  test::WindowRig<> w;
+  const Qt::WindowFlags flags = w.window.windowFlags();
+  EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
 }
 
 }  // namespace

@@ -6,10 +6,15 @@
 #include "support/gui_app.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QtTest/QTest>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,7 +33,7 @@ using Window = test::WindowRig<test::SaveDialogs>;
 
 QAction* MenuEntry(QMenu* menu, const QString& text) {
   for (QAction* a : menu->actions()) {
-    if (a->text() == text) return a;
+    if (test::MenuText(a) == text) return a;
     if (a->menu())
       if (QAction* inner = MenuEntry(a->menu(), text)) return inner;
   }
@@ -83,7 +88,7 @@ TEST(RdsPage, FileSaveDataMenuSavesTheBox) {
   Window w;
   QAction* entry = nullptr;
   for (QAction* top : w.window.menuBar()->actions())
-    if (top->text() == "File" && top->menu()) entry = MenuEntry(top->menu(), "RDS/RBDS");
+    if (test::MenuText(top) == "File" && top->menu()) entry = MenuEntry(top->menu(), "RDS/RBDS");
   ASSERT_TRUE(entry);
   const auto file = std::filesystem::temp_directory_path() / "sondaro-rds-page-test.txt";
   w.dialogs.Answer = file.string();
@@ -95,6 +100,83 @@ TEST(RdsPage, FileSaveDataMenuSavesTheBox) {
   text << std::ifstream(file, std::ios::binary).rdbuf();
   EXPECT_TRUE(text.str().starts_with("PS: \"\"\r\nPI: -\r\n")) << text.str();
   std::filesystem::remove(file);
+}
+
+}  // namespace
+}  // namespace sondaro
+
+namespace sondaro {
+namespace {
+
+struct ShownRdsPage : Window {
+  ShownRdsPage() {
+    window.Pages()->setCurrentIndex(4);
+    window.show();
+    box = window.Pages()->currentWidget()->findChild<QPlainTextEdit*>();
+  }
+  QPlainTextEdit* box = nullptr;
+};
+
+std::vector<std::string> NumberedLines(int n, const std::string& mark = "") {
+  std::vector<std::string> lines;
+  for (int i = 0; i < n; ++i) lines.push_back("line " + std::to_string(i) + mark);
+  return lines;
+}
+
+// A reader scrolled into the text with a selection keeps both while lines
+// above, inside and below the view change.
+TEST(RdsPage, UpdatesKeepScrollPositionAndSelection) {
+  ShownRdsPage w;
+  ASSERT_TRUE(w.box);
+  w.app.rds.data.ShowLines(NumberedLines(120));
+  QScrollBar* bar = w.box->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 40);
+  bar->setValue(40);
+  QTextCursor select = w.box->textCursor();
+  select.setPosition(w.box->document()->findBlockByNumber(50).position());
+  select.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  w.box->setTextCursor(select);
+  bar->setValue(40);
+  ASSERT_EQ(w.box->textCursor().selectedText(), "line 50");
+
+  std::vector<std::string> changed = NumberedLines(130);
+  changed[3] = "changed above";
+  changed[45] = "changed inside the view";
+  w.app.rds.data.ShowLines(changed);
+  EXPECT_EQ(bar->value(), 40);
+  EXPECT_EQ(w.box->textCursor().selectedText(), "line 50");
+  EXPECT_EQ(w.box->toPlainText().toStdString(),
+            ReplaceAll(w.app.rds.data.TextBoxText(), "\r\n", "\n"));
+
+  w.app.rds.data.ShowLines(NumberedLines(10, " (a new station)"));  // all new
+  EXPECT_EQ(w.box->toPlainText().toStdString(),
+            ReplaceAll(w.app.rds.data.TextBoxText(), "\r\n", "\n"));
+}
+
+// Ctrl+C in the box copies the selected text rather than a chart image.
+TEST(RdsPage, CtrlCCopiesTheSelectedText) {
+  ShownRdsPage w;
+  QApplication::setActiveWindow(&w.window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+  w.app.rds.data.ShowLines({"PI: D301"});
+  w.box->setFocus();
+  w.box->selectAll();
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(w.box, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "PI: D301");
+}
+
+// A full RadioText stands on one line of the box at the window's fixed size.
+TEST(RdsPage, FullRadioTextFitsOneLine) {
+  ShownRdsPage w;
+  ASSERT_TRUE(w.box);
+  const std::string rt = "RT: " + std::string(64, 'W');
+  w.app.rds.data.ShowLines({rt});
+  const QTextBlock block = w.box->document()->firstBlock();
+  EXPECT_EQ(block.layout()->lineCount(), 1);
+  EXPECT_EQ(w.box->horizontalScrollBar()->maximum(), 0);
+  EXPECT_TRUE(QFontInfo(w.box->font()).fixedPitch());
+  EXPECT_GE(QFontInfo(w.box->font()).pointSizeF(), 7.0);
 }
 
 }  // namespace

@@ -12,6 +12,9 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QAbstractItemView>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include "app/app.h"
 #include "support/window_fixture.h"
@@ -76,6 +79,31 @@ TEST(TuningControls, ListStepTuneModesAndOnline) {
   EXPECT_EQ(w.Queued(), (std::vector<std::string>{"?F"}));
 }
 
+// Sixteen lines of the frequency list show in the popup whatever the style;
+// Fusion shows the whole list unless the popup is made a scrolling one.
+TEST(TuningControls, FrequencyListShowsSixteenLinesInEveryStyle) {
+  test::Gui();
+  const QString before = QApplication::style()->name();
+  for (const char* style : {"Fusion", "Windows"}) {
+    QApplication::setStyle(style);
+    Window w;
+    w.window.show();
+    QComboBox* frequencies = nullptr;
+    for (auto* c : w.window.findChildren<QComboBox*>())
+      if (c->count() == 206) frequencies = c;
+    ASSERT_TRUE(frequencies);
+    frequencies->setCurrentIndex(100);
+    frequencies->showPopup();
+    QAbstractItemView* view = frequencies->view();
+    ASSERT_TRUE(view->isVisible()) << style;
+    const int first = view->indexAt(QPoint(2, 2)).row();
+    const int last = view->indexAt(QPoint(2, view->viewport()->height() - 2)).row();
+    EXPECT_EQ(last - first + 1, 16) << style;
+    frequencies->hidePopup();
+  }
+  QApplication::setStyle(before);
+}
+
 TEST(TuningControls, MenusOfTheFileAndEditMenus) {
   test::Gui();
   Window w;
@@ -83,8 +111,8 @@ TEST(TuningControls, MenusOfTheFileAndEditMenus) {
   ASSERT_TRUE(load && load->menu());
   const auto files = load->menu()->actions();
   ASSERT_EQ(files.size(), 30);
-  EXPECT_EQ(files.front()->text(), "File 1");
-  EXPECT_EQ(files.back()->text(), "File 30");
+  EXPECT_EQ(test::MenuText(files.front()), "File 1");
+  EXPECT_EQ(test::MenuText(files.back()), "File 30");
   files[6]->trigger();
   EXPECT_EQ(w.Queued(), (std::vector<std::string>{"*B", "07*L"}));
   EXPECT_TRUE(w.app.tuning.TimerAcquireAll().Enabled());

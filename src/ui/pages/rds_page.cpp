@@ -1,42 +1,136 @@
 #include "ui/pages/rds_page.h"
 
-#include <QFontDatabase>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QStringList>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app.h"
 #include "platform/qt_dialogs.h"
 
 namespace sondaro {
 
+namespace {
+
+constexpr int kButtonColumnWidth = 100;
+
+}  // namespace
+
+RdsTextBox::RdsTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+  setReadOnly(true);
+  setUndoRedoEnabled(false);
+  // Item lines fit (FitFont); longer ones, a consistency warning or a long
+  // AF list, wrap rather than hide behind a sideways scroll.
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  document()->setDocumentMargin(2);
+  // Fixed pitch keeps the statistics and the raw group lines in columns.
+  // DejaVu Sans Mono is on every machine this runs on; the hint finds
+  // another fixed-pitch face where it is not.
+  QFont fixed("DejaVu Sans Mono");
+  fixed.setStyleHint(QFont::TypeWriter);
+  fixed.setFixedPitch(true);
+  setFont(fixed);
+  FitFont();
+}
+
+// The largest size up to 9 points at which an item line of kLineChars fits
+// the box.
+void RdsTextBox::FitFont() {
+  const int room = viewport()->width() - 2 * static_cast<int>(document()->documentMargin()) -
+                   cursorWidth() - 1;
+  QFont f = font();
+  for (double points = 9.0; points >= 6.0; points -= 0.5) {
+    f.setPointSizeF(points);
+    if (QFontMetrics(f).horizontalAdvance(QString(kLineChars, 'W')) <= room) break;
+  }
+  if (f != font()) setFont(f);
+}
+
+void RdsTextBox::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  FitFont();
+}
+
+// Ctrl+C on a selection copies the text, not the page's chart (there is
+// none) as the window's "Copy Bitmap" would.
+bool RdsTextBox::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && textCursor().hasSelection()) {
+    event->accept();
+    return true;
+  }
+  return QPlainTextEdit::event(event);
+}
+
+void RdsTextBox::ShowText(const QString& text) {
+  const QString old = toPlainText();
+  if (old == text) return;
+  if (old.isEmpty()) {
+    setPlainText(text);
+    return;
+  }
+  // Line by line: only lines that differ are rewritten, so the reader's
+  // selection (moved by the document with its text) and the view stay.
+  const QStringList before = old.split('\n'), after = text.split('\n');
+  const int top = verticalScrollBar()->value(), left = horizontalScrollBar()->value();
+  const auto common = std::min(before.size(), after.size());
+  QTextCursor edit(document());
+  edit.beginEditBlock();
+  for (qsizetype i = 0; i < common; ++i) {
+    if (before[i] == after[i]) continue;
+    const QTextBlock line = document()->findBlockByNumber(static_cast<int>(i));
+    edit.setPosition(line.position());
+    edit.setPosition(line.position() + line.length() - 1, QTextCursor::KeepAnchor);
+    edit.insertText(after[i]);
+  }
+  if (after.size() != before.size()) {
+    // Lines added or removed at the end.
+    const QTextBlock last = document()->findBlockByNumber(static_cast<int>(common - 1));
+    edit.setPosition(last.position() + last.length() - 1);
+    edit.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    edit.insertText(after.size() > common ? "\n" + after.mid(common).join('\n') : QString());
+  }
+  edit.endEditBlock();
+  verticalScrollBar()->setValue(top);
+  horizontalScrollBar()->setValue(left);
+}
+
 RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(6, 6, 6, 6);
+  row->setContentsMargins(4, 4, 4, 4);
+  row->setSpacing(4);
 
   auto* frame = new QGroupBox("Radio Data System / Radio Broadcast Data System");
   auto* frameLayout = new QVBoxLayout(frame);
-  text_ = new QPlainTextEdit;
-  text_->setReadOnly(true);
-  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  // Fixed pitch keeps the statistics and the raw group lines in columns.
-  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  fixed.setStyleHint(QFont::TypeWriter);
-  if (!QFontInfo(fixed).fixedPitch()) fixed.setFamily("monospace");
-  text_->setFont(fixed);
+  frameLayout->setContentsMargins(3, 3, 3, 3);
+  text_ = new RdsTextBox;
   frameLayout->addWidget(text_);
   row->addWidget(frame, 1);
 
-  auto* column = new QVBoxLayout;
+  // A narrow column of full-width buttons leaves the text box the width of
+  // a whole RadioText line.
+  auto* side = new QWidget;
+  side->setFixedWidth(kButtonColumnWidth);
+  auto* column = new QVBoxLayout(side);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(4);
   auto* acquire = new QPushButton("Acquire");
   auto* saveData = new QPushButton("Save Data");
   column->addWidget(acquire);
   column->addWidget(saveData);
 
   auto* raw = new QGroupBox("Get Raw Data");
-  auto* grid = new QGridLayout(raw);
+  auto* rawColumn = new QVBoxLayout(raw);
+  rawColumn->setContentsMargins(4, 4, 4, 4);
+  rawColumn->setSpacing(3);
   run_ = new QPushButton("Run");
   stop_ = new QPushButton("Stop");
   auto* clear = new QPushButton("Clear");
@@ -45,16 +139,11 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   counter_ = new QLabel;
   counter_->setAlignment(Qt::AlignCenter);
   auto* quillet = new QPushButton("Use Quillet");
-  grid->addWidget(run_, 0, 0);
-  grid->addWidget(stop_, 0, 1);
-  grid->addWidget(clear, 1, 0);
-  grid->addWidget(view, 1, 1);
-  grid->addWidget(save, 2, 0, 1, 2);
-  grid->addWidget(counter_, 3, 0, 1, 2);
-  grid->addWidget(quillet, 4, 0, 1, 2);
+  for (QWidget* w : std::initializer_list<QWidget*>{run_, stop_, clear, view, save, counter_, quillet})
+    rawColumn->addWidget(w);
   column->addWidget(raw);
   column->addStretch(1);
-  row->addLayout(column);
+  row->addWidget(side);
 
   connect(acquire, &QPushButton::clicked, this, [this] { app_.rds.data.IAeverButton32Click(); });
   connect(saveData, &QPushButton::clicked, this, [this] { app_.rds.data.IAeverButton31Click(); });
@@ -70,7 +159,7 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
 
 void RdsPage::Refresh(Area area) {
   if (area == Area::Rds) {
-    text_->setPlainText(FromLatin1(app_.rds.data.TextBoxText()));
+    text_->ShowText(FromLatin1(app_.rds.data.TextBoxText()).replace("\r\n", "\n"));
   } else if (area == Area::RawRds) {
     counter_->setText(FromLatin1(app_.rds.raw.ByteCounterText()));
     // Bold while the analyzer is asked to stream.

@@ -10,6 +10,26 @@
 
 namespace sondaro {
 
+// The page's text box: fixed pitch at a size that fits an item line with a
+// full 64-character RadioText, and updated in place so the reader keeps the
+// scroll position and selection.
+class RdsTextBox : public QPlainTextEdit {
+  Q_OBJECT
+ public:
+  // "RT: " and the 64 characters of a RadioText.
+  static constexpr int kLineChars = 4 + 64;
+  explicit RdsTextBox(QWidget* parent = nullptr);
+  // Rewrites only the lines that differ.
+  void ShowText(const QString& text);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void FitFont();
+};
+
 class RdsPage : public Page {
   Q_OBJECT
  public:
@@ -17,7 +37,7 @@ class RdsPage : public Page {
   void Refresh(Area area) override;
 
  private:
-  QPlainTextEdit* text_;
+  RdsTextBox* text_;
   QLabel* counter_;
   QPushButton* run_;
   QPushButton* stop_;

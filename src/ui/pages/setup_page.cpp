@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSerialPortInfo>
 #include <QTableWidget>
@@ -29,28 +30,42 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   group->addButton(serial_, 0);
   group->addButton(tcp_, 1);
   port_ = new QComboBox;
-  port_->setToolTip("RS232 Port");
+  portCaption_ = new QLabel("RS232 Port");
+  portCaption_->setBuddy(port_);
   for (int i = 1; i <= kComPortCount; ++i) port_->addItem(QString("COM%1").arg(i));
-  auto* list = new QPushButton("List...");
+  list_ = new QPushButton("List...");
   host_ = new QLineEdit;
   host_->setMaxLength(255);
   portText_ = new QLineEdit;
   portText_->setMaxLength(5);
   connect_ = new QPushButton("Connect");
   disconnect_ = new QPushButton("Disconnect");
-  grid->addWidget(serial_, 0, 0);
-  grid->addWidget(port_, 0, 1);
-  grid->addWidget(list, 0, 2);
-  grid->addWidget(tcp_, 1, 0, 1, 3);
-  grid->addWidget(new QLabel("Host:"), 2, 0);
-  grid->addWidget(host_, 2, 1, 1, 2);
-  grid->addWidget(new QLabel("Port:"), 3, 0);
-  grid->addWidget(portText_, 3, 1);
-  grid->addWidget(connect_, 4, 0);
-  grid->addWidget(disconnect_, 4, 1);
+  hostCaption_ = new QLabel("Host:");
+  hostCaption_->setBuddy(host_);
+  portTextCaption_ = new QLabel("Port:");
+  portTextCaption_->setBuddy(portText_);
+  // Each connection type with its own fields under it, indented.
+  grid->setVerticalSpacing(3);
+  grid->setColumnMinimumWidth(0, 14);
+  grid->addWidget(serial_, 0, 0, 1, 4);
+  grid->addWidget(portCaption_, 1, 1);
+  grid->addWidget(port_, 1, 2);
+  grid->addWidget(list_, 1, 3);
+  grid->addWidget(tcp_, 2, 0, 1, 4);
+  grid->addWidget(hostCaption_, 3, 1);
+  grid->addWidget(host_, 3, 2, 1, 2);
+  grid->addWidget(portTextCaption_, 4, 1);
+  grid->addWidget(portText_, 4, 2);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(connect_);
+  buttons->addWidget(disconnect_);
+  grid->addLayout(buttons, 5, 0, 1, 4);
 
   LinkSettings& s = app_.link.connection.Settings;
-  connect(group, &QButtonGroup::idClicked, this, [&s](int id) { s.RGCON = id; });
+  connect(group, &QButtonGroup::idClicked, this, [this, &s](int id) {
+    s.RGCON = id;
+    EnableConnectionFields();
+  });
   connect(port_, &QComboBox::currentIndexChanged, this, [&s](int i) {
     if (i >= 0) s.ComPortIndex = i;
   });
@@ -60,9 +75,10 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   connect(connect_, &QPushButton::clicked, this, [this] { app_.link.connection.BitBtn2Click(); });
   connect(disconnect_, &QPushButton::clicked, this,
           [this] { app_.link.connection.BitBtn3Click(); });
-  connect(list, &QPushButton::clicked, this, &SetupPage::ShowPortList);
+  connect(list_, &QPushButton::clicked, this, &SetupPage::ShowPortList);
   BuildReceiverOptions();
-  (new DeviationLimitBox(app_, this))->setGeometry(320, 140, 220, 26);
+  limit_ = new DeviationLimitBox(app_, this);
+  limit_->setGeometry(320, 140, 220, 26);
   // Programme types named by the North American table from now on.
   usPty_ = new QCheckBox("US PTY Code", this);
   usPty_->setGeometry(320, 172, 200, 20);
@@ -70,8 +86,10 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   scanRds_ = new QCheckBox("Include RDS data in Bandscan", this);
   scanRds_->setGeometry(12, 262, 290, 20);
   connect(scanRds_, &QCheckBox::toggled, this, [this](bool on) { app_.bandscan.ScanRDS = on; });
-  (new ScriptSetupBox(app_, this))->setGeometry(8, 186, 300, 70);
+  auto* scripts = new ScriptSetupBox(app_, this);
+  scripts->setGeometry(8, 186, 300, 70);
   (new ThemeBox(app_, this))->setGeometry(320, 196, 300, 92);
+  OrderTabs(scripts);
   Refresh(Area::Connection);
   Refresh(Area::Setup);
 }
@@ -90,11 +108,11 @@ void SetupPage::BuildReceiverOptions() {
   fineTuning_->setGeometry(320, 44, 300, 20);
   auto* eeprom = new QGroupBox("EEPROM", this);
   eeprom->setGeometry(316, 74, 150, 56);
-  auto* save = new QPushButton("Save Settings", eeprom);
-  save->setGeometry(10, 22, 130, 24);
+  saveSettings_ = new QPushButton("Save Settings", eeprom);
+  saveSettings_->setGeometry(10, 22, 130, 24);
   connect(preferredMode_, &QComboBox::activated, this, [&t](int i) { t.PreferredMode = i; });
   connect(fineTuning_, &QCheckBox::toggled, this, [&t](bool on) { t.FineTuningChecked = on; });
-  connect(save, &QPushButton::clicked, this, [&t] { t.IAeverButton21Click(); });
+  connect(saveSettings_, &QPushButton::clicked, this, [&t] { t.IAeverButton21Click(); });
 }
 
 void SetupPage::Refresh(Area area) {
@@ -114,6 +132,29 @@ void SetupPage::Refresh(Area area) {
     portText_->setText(FromLatin1(c.Settings.PortText));
   connect_->setEnabled(c.ConnectEnabled());
   disconnect_->setEnabled(c.DisconnectEnabled());
+  EnableConnectionFields();
+}
+
+// Only the fields of the chosen connection type can be edited.
+void SetupPage::EnableConnectionFields() {
+  const bool tcp = app_.link.connection.Settings.RGCON == 1;
+  for (QWidget* w : std::initializer_list<QWidget*>{portCaption_, port_, list_})
+    w->setEnabled(!tcp);
+  for (QWidget* w : std::initializer_list<QWidget*>{hostCaption_, host_, portTextCaption_, portText_})
+    w->setEnabled(tcp);
+}
+
+// Tab goes down the left column (connection, scripts), then down the right
+// (the theme box last).
+void SetupPage::OrderTabs(QWidget* scripts) {
+  QList<QWidget*> chain{serial_, tcp_, port_, list_, host_, portText_, connect_, disconnect_};
+  for (QWidget* w : scripts->findChildren<QWidget*>()) chain << w;
+  chain << scanRds_;
+  chain << preferredMode_ << fineTuning_ << saveSettings_;
+  for (QWidget* w : limit_->findChildren<QWidget*>()) chain << w;
+  chain << usPty_;
+  chain.removeIf([](QWidget* w) { return !(w->focusPolicy() & Qt::TabFocus); });
+  for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 // "List...": the serial devices of this machine and the COM name each has.

@@ -3,6 +3,7 @@
 // "Preferred Mode", the 50 kHz tuning step and the analyzer's "EEPROM" box.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,10 +21,16 @@ class SetupPage : public Page {
  private:
   void ShowPortList();
   void BuildReceiverOptions();
+  void EnableConnectionFields();
+  void OrderTabs(QWidget* scripts);
   QRadioButton* serial_;
   QRadioButton* tcp_;
+  QLabel* portCaption_;
   QComboBox* port_;
+  QPushButton* list_;
+  QLabel* hostCaption_;
   QLineEdit* host_;
+  QLabel* portTextCaption_;
   QLineEdit* portText_;
   QPushButton* connect_;
   QPushButton* disconnect_;
@@ -31,6 +38,8 @@ class SetupPage : public Page {
   QCheckBox* fineTuning_;
   QCheckBox* usPty_;
   QCheckBox* scanRds_;  // "Include RDS data in Bandscan"
+  QPushButton* saveSettings_;
+  QWidget* limit_;
 };
 
 }  // namespace sondaro
