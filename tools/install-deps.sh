@@ -10,6 +10,9 @@ packages=(
   libjpeg-dev libcurl4-openssl-dev libmp3lame-dev libfftw3-dev
   xvfb xauth socat imagemagick
   libqt6svg6
+  qt6-multimedia-dev
+  python3-pyftpdlib
+  mpg123
 )
 
 missing=()

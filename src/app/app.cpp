@@ -33,6 +33,8 @@ App::App(AppPorts ports)
   WireShell();
   WireReport();
   WireScheduler();
+  WireFtp();
+  WireRecorder();
 }
 
 App::~App() { Close(); }
@@ -69,6 +71,7 @@ void App::Close() {
   RunCloseStep("exit watchdog", [this] {
     if (closeHooks.StartExitWatchdog) closeHooks.StartExitWatchdog();
   });
+  RunCloseStep("recorder", [this] { recorder.EncodeStop(); });  // finished and playable
   // Stops the scan, the capture stream and the recorder with the script.
   RunCloseStep("script", [this] { automation.script.StopScript(); });
   RunCloseStep("serial port", [this] {
@@ -77,6 +80,7 @@ void App::Close() {
   RunCloseStep("RDS decoder", [this] { rds.relay.SendToQuillet(kQuilletExit); });
   RunCloseStep("socket control", [this] { automation.socket.Stop(); });
   RunCloseStep("settings", [this] { SaveSettingsOnClose(); });
+  RunCloseStep("FTP", [this] { ftp.CloseAtExit(); });  // no QUIT, failures ignored
 }
 
 }  // namespace sondaro

@@ -106,7 +106,7 @@ class AppScriptHost final : public ScriptHost {
   const std::string& AppFolder() const override { return app_.AppFolder(); }
   void SocketGet(const std::string& text) override { app_.automation.socket.Get(text); }
 
-  void StopRunningWork() override {}
+  void StopRunningWork() override { app_.recorder.EncodeStop(); }
 
   void ReadReadings(ScriptReadings& r) const override {
     const MeasurementState& m = app_.link.state;
