@@ -12,6 +12,7 @@
 #include "platform/qt_dialogs.h"
 #include "ui/about_box.h"
 #include "ui/device_config_dialogs.h"
+#include "ui/output_controls.h"
 #include "ui/page.h"
 #include "ui/pages/deviation_page.h"
 #include "ui/pages/modulation_power_page.h"
@@ -113,6 +114,9 @@ void MainWindow::InstallMenus() {
     TaskSchedulerDialog dialog(app_.scheduler, app_.GetDialogs(), this);
     dialog.exec();
   });
+  // FTP upload and MP3 recorder: their lamps and dialogs.
+  statusBar()->addPermanentWidget(new OutputLamps(app_));
+  InstallOutputMenus(app_, optionsMenu_, this);
 }
 
 QMenu* MainWindow::SaveDataMenu() {
