@@ -4,7 +4,9 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
@@ -89,6 +91,13 @@ class CurlFtpClient::Worker {
     curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl_, CURLOPT_QUOTE, quote.get());
     return Perform();
+  }
+
+  // A failed transfer can leave the control connection out of step with its
+  // replies; the next operation logs in afresh instead of reading them.
+  void Reopen() {
+    Drop();
+    curl_ = curl_easy_init();
   }
 
   FtpResult Quit() {
@@ -219,7 +228,13 @@ void CurlFtpClient::Put(const std::string& localPath, const std::string& remoteP
 }
 
 void CurlFtpClient::Abort() {
-  Enqueue([](Worker& w) { return w.Command("ABOR"); }, {});
+  Enqueue(
+      [](Worker& w) {
+        w.Command("ABOR");
+        w.Reopen();
+        return FtpResult{true, {}};
+      },
+      {});
 }
 
 void CurlFtpClient::Quit(Done done) {

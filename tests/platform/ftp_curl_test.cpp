@@ -43,10 +43,10 @@ server.serve_forever()
 // pyftpdlib as a child process serving a temporary folder.
 class FtpServer {
  public:
-  explicit FtpServer(bool slow) {
+  // mode: "fast", or "slow" (a few hundred kB/s).
+  explicit FtpServer(const QStringList& mode) {
     const QString python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-    process_.start(python, {"-c", kServerScript, QString::fromStdString(root_.Path()),
-                            slow ? "slow" : "fast"});
+    process_.start(python, QStringList{"-c", kServerScript, QString::fromStdString(root_.Path())} + mode);
     PumpUntil([this] { return Read(), port_ != 0 || process_.state() == QProcess::NotRunning; });
   }
   ~FtpServer() { Kill(); }
@@ -104,12 +104,12 @@ class FtpOverCurl : public ::testing::Test {
   }
 };
 
-#define START_SERVER(name, slow)                      \
-  FtpServer name(slow);                               \
+#define START_SERVER(name, ...)                        \
+  FtpServer name(QStringList{__VA_ARGS__});            \
   if (name.Port() == 0) GTEST_SKIP() << "FTP server could not start: " << name.Why()
 
 TEST_F(FtpOverCurl, StoresAndOverwritesOverOneLoginActiveAndPassive) {
-  START_SERVER(server, false);
+  START_SERVER(server, "fast");
   std::filesystem::create_directory(server.File("www"));
   for (const bool passive : {true, false}) {
     SCOPED_TRACE(passive ? "passive" : "active");
@@ -141,7 +141,7 @@ TEST_F(FtpOverCurl, StoresAndOverwritesOverOneLoginActiveAndPassive) {
 }
 
 TEST_F(FtpOverCurl, RefusedLoginAndUnreachableServer) {
-  START_SERVER(server, false);
+  START_SERVER(server, "fast");
   Use(server, true, "wrong");
   session.FtpConnect();
   ASSERT_TRUE(Finish());
@@ -157,8 +157,20 @@ TEST_F(FtpOverCurl, RefusedLoginAndUnreachableServer) {
       << errors[1];
 }
 
+TEST_F(FtpOverCurl, TlsAskedOfAPlainServerNeverSendsThePassword) {
+  START_SERVER(server, "fast");
+  Use(server, true);
+  session.Account.Host = "ftps://" + session.Account.Host;
+  session.FtpConnect();
+  ASSERT_TRUE(Finish());
+  EXPECT_FALSE(session.FtpConnected());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors[0].starts_with("FTP connect failed - ")) << errors[0];
+  EXPECT_EQ(server.Logins(), 0);
+}
+
 TEST_F(FtpOverCurl, RefusedStoreAbortsAndTheSessionGoesOn) {
-  START_SERVER(server, false);
+  START_SERVER(server, "fast");
   Use(server, true);
   session.Account.RemoteDir = "missing";
   WriteLocal("report.txt", "r");
@@ -176,12 +188,12 @@ TEST_F(FtpOverCurl, RefusedStoreAbortsAndTheSessionGoesOn) {
   session.FtpPut("report.txt");
   ASSERT_TRUE(Finish());
   EXPECT_EQ(test::ReadFile(server.File("report.txt")), "r");
-  EXPECT_EQ(server.Logins(), 1);
+  EXPECT_EQ(server.Logins(), 2);  // after a failed store the next one logs in afresh
   EXPECT_EQ(errors.size(), 1u);
 }
 
 TEST_F(FtpOverCurl, ServerGoingAwayMidTransfer) {
-  START_SERVER(server, true);
+  START_SERVER(server, "slow");
   Use(server, true);
   WriteLocal("big.bin", std::string(32 << 20, 'x'));  // minutes at the server's pace
   session.FtpConnect();
@@ -204,7 +216,7 @@ TEST_F(FtpOverCurl, ServerGoingAwayMidTransfer) {
 }
 
 TEST_F(FtpOverCurl, CloseAtExitDoesNotWaitForATransfer) {
-  START_SERVER(server, true);
+  START_SERVER(server, "slow");
   Use(server, true);
   WriteLocal("big.bin", std::string(32 << 20, 'x'));
   session.FtpConnect();
