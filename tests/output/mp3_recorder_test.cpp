@@ -173,7 +173,9 @@ TEST_P(RecordingTest, DecodesWithTheConfiguredFormatAndTone) {
   ASSERT_EQ(d.Channels, c.Channels);
   EXPECT_GT(d.Samples.size(), static_cast<std::size_t>(c.SampleRate * c.Channels * 9 / 10));
   EXPECT_NEAR(ToneHz(d, 0), c.LeftHz, c.LeftHz * 0.01);
-  if (c.Channels == 2) EXPECT_NEAR(ToneHz(d, 1), c.RightHz, c.RightHz * 0.01);
+  if (c.Channels == 2) {
+    EXPECT_NEAR(ToneHz(d, 1), c.RightHz, c.RightHz * 0.01);
+  }
 }
 
 // The tone input plays 440 Hz on the left and 1000 Hz on the right.
