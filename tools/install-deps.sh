@@ -11,6 +11,9 @@ packages=(
   xvfb xauth socat imagemagick
   libqt6svg6
   netcat-openbsd
+  qt6-multimedia-dev
+  python3-pyftpdlib
+  mpg123
 )
 
 missing=()

@@ -34,6 +34,8 @@ App::App(AppPorts ports)
   WireShell();
   WireReport();
   WireScheduler();
+  WireFtp();
+  WireRecorder();
 }
 
 App::~App() { Close(); }
@@ -67,6 +69,7 @@ void App::Close() {
   if (closed_) return;
   closed_ = true;
   linkUpAtClose_ = link.connection.DisconnectEnabled();
+  RunCloseStep("recorder", [this] { recorder.EncodeStop(); });  // finished and playable
   RunCloseStep("exit watchdog", [this] {
     if (closeHooks.StartExitWatchdog) closeHooks.StartExitWatchdog();
   });
@@ -78,6 +81,7 @@ void App::Close() {
   RunCloseStep("RDS decoder", [this] { rds.relay.SendToQuillet(kQuilletExit); });
   RunCloseStep("socket control", [this] { automation.socket.Stop(); });
   RunCloseStep("settings", [this] { SaveSettingsOnClose(); });
+  RunCloseStep("FTP", [this] { ftp.CloseAtExit(); });  // no QUIT, failures ignored
 }
 
 }  // namespace sondaro

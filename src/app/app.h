@@ -8,7 +8,9 @@
 
 #include "app/app_shell.h"
 #include "app/settings.h"
+#include "core/audio_input.h"
 #include "core/clock.h"
+#include "core/ftp_client.h"
 #include "core/ports.h"
 #include "core/shell.h"
 #include "core/timer.h"
@@ -24,6 +26,8 @@
 #include "output/chart_images.h"
 #include "output/data_files.h"
 #include "output/report.h"
+#include "output/ftp_session.h"
+#include "output/mp3_recorder.h"
 #include "link/mode_tuning.h"
 #include "rds/rds.h"
 
@@ -49,6 +53,10 @@ struct AppPorts {
   // without them saving an image fails and copying does nothing.
   BitmapCanvas* bitmap = nullptr;
   Clipboard* clipboard = nullptr;
+  // The FTP client of the script's FTP session and the sound card input of
+  // the MP3 recorder; without them FTPCONNECT fails and nothing is recorded.
+  FtpClient* ftp = nullptr;
+  AudioInputFactory* audio = nullptr;
 };
 
 class App {
@@ -93,6 +101,8 @@ class App {
   ModulationPower power{ports_.clock, view, link};
   ChartImages images{ports_.bitmap, ports_.clipboard, ports_.dialogs, ports_.appFolder};
   DataFiles dataFiles{ports_.dialogs, ports_.appFolder, link.state, deviation, power};
+  FtpSession ftp{ports_.ftp, view};
+  Mp3Recorder recorder{ports_.audio, ports_.clock, view};
   ModeTuning tuning;  // mode, frequency list, carrier offset, one-shot acquisitions
   RdsSubsystem rds;
   Report report{ports_.clock, ports_.appFolder, link.state, deviation, power, rds.data.Data(),
@@ -116,6 +126,8 @@ class App {
   void WireShell();
   void WireReport();
   void WireScheduler();
+  void WireFtp();
+  void WireRecorder();
   std::unique_ptr<ScriptHost> MakeScriptHost();
   void SaveSettingsOnClose();
   void RunCloseStep(const char* name, const std::function<void()>& step);

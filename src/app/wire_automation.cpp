@@ -108,6 +108,7 @@ class AppScriptHost final : public ScriptHost {
 
   void StopRunningWork() override {
     if (app_.bandscan.Running()) app_.bandscan.IAeverButton25Click();
+    app_.recorder.EncodeStop();
   }
 
   void ReadReadings(ScriptReadings& r) const override {

@@ -28,6 +28,8 @@ enum class Area {
   Scheduler,
   Setup,
   Shell,  // window visibility, tray tip, theme
+  Ftp,       // FTP indicator
+  Recorder,  // REC indicator
 };
 
 // Chart names used by image commands.

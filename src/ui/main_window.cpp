@@ -14,6 +14,7 @@
 #include "ui/device_config_dialogs.h"
 #include "ui/bandscan_dialogs.h"
 #include "ui/keyboard.h"
+#include "ui/output_controls.h"
 #include "ui/page.h"
 #include "ui/pages/bandscan_page.h"
 #include "ui/pages/deviation_page.h"
@@ -133,6 +134,9 @@ void MainWindow::InstallMenus() {
     TaskSchedulerDialog dialog(app_.scheduler, app_.GetDialogs(), this);
     dialog.exec();
   });
+  // FTP upload and MP3 recorder: their lamps and dialogs.
+  statusBar()->addPermanentWidget(new OutputLamps(app_));
+  InstallOutputMenus(app_, optionsMenu_, this);
 }
 
 QMenu* MainWindow::SaveDataMenu() {

@@ -19,6 +19,8 @@
 #include "platform/exit_watchdog.h"
 #include "platform/instance_guard.h"
 #include "platform/qpainter_canvas.h"
+#include "platform/curl_ftp_client.h"
+#include "platform/qt_audio_input.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_link_ports.h"
@@ -193,6 +195,10 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         std::fprintf(stderr, "sondaro: the close did not finish; ending\n");
         std::_Exit(3);
       });
+  CurlFtpClient ftpClient;
+  QtAudioInputFactory audio;
+  ports.ftp = &ftpClient;
+  ports.audio = &audio;
   App app(ports);
   app.closeHooks.StartExitWatchdog = [&watchdog] { watchdog.Start(); };
 #ifdef SONDARO_HAVE_SIM
