@@ -30,12 +30,8 @@ int RfCarrier::FirstBin(float ifKHz) {
 void RfCarrier::AnalyseCarrier(std::span<const float> carrierWave, float ifKHz) {
   if (!MaxHold) CarrierSpectrum.fill(kNoLevel);
   const int c0 = FirstBin(ifKHz);
-  const long length = static_cast<long>(carrierWave.size());
-  std::vector<long> starts;
-  for (long s = 0; s + kWindowSize < length; s += kWindowStep) starts.push_back(s);
-  if (length > kWindowSize) starts.push_back(length - kWindowSize);
   float unused = 0;
-  for (long s : starts) {
+  for (long s : WindowStarts(static_cast<long>(carrierWave.size()))) {
     if (!fft_.MakeFFT(carrierWave, -1, kLog2Window, s, magnitudes_, unused)) continue;
     for (int k = 0; k < kSpectrumBins; ++k) {
       // An IF far from the analyzer's 323 kHz puts bins outside the
@@ -47,6 +43,13 @@ void RfCarrier::AnalyseCarrier(std::span<const float> carrierWave, float ifKHz) 
       CarrierSpectrum[k] = std::max(CarrierSpectrum[k], v);
     }
   }
+}
+
+std::vector<long> RfCarrier::WindowStarts(long length) {
+  std::vector<long> starts;
+  for (long s = 0; s + kWindowSize < length; s += kWindowStep) starts.push_back(s);
+  if (length > kWindowSize) starts.push_back(length - kWindowSize);
+  return starts;
 }
 
 void RfCarrier::CountDeviation(float kHz) {

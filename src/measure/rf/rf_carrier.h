@@ -44,6 +44,9 @@ class RfCarrier {
   // First transform bin of the spectrum for an IF centre, about 170 kHz
   // (116 bins) below it.
   [[nodiscard]] static int FirstBin(float ifKHz);
+  // Starts of the 4096-sample windows over a carrier wave of that length:
+  // every 10000 samples, and one more ending at the last sample.
+  [[nodiscard]] static std::vector<long> WindowStarts(long length);
   // Right-axis top of the histogram for its largest share in percent.
   [[nodiscard]] static double HistogramAxisTop(double largestPercent);
 
