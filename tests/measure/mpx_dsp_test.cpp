@@ -115,36 +115,59 @@ TEST(MakeFFT, ValuesThatDoNotReachFailAndChangeNothing) {
   EXPECT_EQ(phase, 0.5f);
 }
 
-TEST(FIR, MatchesTheDirectSumWithItsShiftAndPad) {
-  const std::vector<float> x = RandomValues(600, 3);
+// out[j] = sum c[m] x[j + 3 (N div 4) - m], x read as pad outside, in double;
+// the tolerance follows the size of the terms.
+struct DirectOutput {
+  double Sum = 0, Size = 0;
+};
+DirectOutput DirectFIR(const std::vector<float>& x, float pad, const std::vector<float>& c, long j) {
+  const long n = static_cast<long>(c.size()), l = static_cast<long>(x.size());
+  DirectOutput d;
+  for (long m = 0; m < n; ++m) {
+    const long i = j + 3 * (n / 4) - m;
+    const double term = c[m] * static_cast<double>(i >= 0 && i < l ? x[i] : pad);
+    d.Sum += term;
+    d.Size += std::abs(term);
+  }
+  return d;
+}
+
+TEST(FIR, EveryFormMatchesTheDirectSumWithItsShiftAndPad) {
   struct Case {
-    std::size_t Taps;
+    std::size_t Length, Taps;
     float Pad;
   };
-  for (const Case c : {Case{15, 92.9f}, Case{53, 0}, Case{106, -3}, Case{258, 0}, Case{4, 1}}) {
+  const Case cases[] = {{600, 15, 92.9f}, {600, 53, 0},   {2101, 106, -3},
+                        {4700, 258, 0},   {600, 4, 1},    {9000, 130, 5}};
+  for (const Case c : cases) {
     SCOPED_TRACE(c.Taps);
+    const std::vector<float> x = RandomValues(c.Length, 3);
     const std::vector<float> taps = RandomValues(c.Taps, static_cast<unsigned>(c.Taps));
-    std::vector<float> out{42};
-    FIR(x, c.Pad, taps, out);
-    const long n = static_cast<long>(c.Taps), l = static_cast<long>(x.size());
-    ASSERT_EQ(static_cast<long>(out.size()), l - n / 2);
-    const long shift = 3 * (n / 4);
-    for (long j = 0; j < static_cast<long>(out.size()); ++j) {
-      double sum = 0, size = 0;
-      for (long m = 0; m < n; ++m) {
-        const long i = j + shift - m;
-        const double term = taps[m] * static_cast<double>(i >= 0 && i < l ? x[i] : c.Pad);
-        sum += term;
-        size += std::abs(term);
-      }
-      ASSERT_NEAR(out[j], sum, 2e-5 * size + 1e-4) << j;
+    const long count = static_cast<long>(c.Length - c.Taps / 2);
+    std::vector<float> plain{42}, fast{42}, points;
+    FIR(x, c.Pad, taps, plain);
+    mpx::FastFIR(taps).Run(x, c.Pad, fast);
+    mpx::FIRPoints(x, c.Pad, taps, 2, 182, points);
+    ASSERT_EQ(static_cast<long>(plain.size()), count);
+    ASSERT_EQ(static_cast<long>(fast.size()), count);
+    ASSERT_EQ(points.size(), std::min<std::size_t>(182, (count + 1) / 2));
+    for (long j = 0; j < count; ++j) {
+      const DirectOutput d = DirectFIR(x, c.Pad, taps, j);
+      ASSERT_NEAR(plain[j], d.Sum, 2e-5 * d.Size + 1e-4) << j;
+      ASSERT_NEAR(fast[j], d.Sum, 2e-5 * d.Size + 1e-3) << j;
+      if (j % 2 == 0 && j / 2 < static_cast<long>(points.size()))
+        ASSERT_NEAR(points[j / 2], d.Sum, 2e-5 * d.Size + 1e-4) << j;
     }
   }
 }
 
 TEST(FIR, InputShorterThanHalfTheFilterGivesNoOutput) {
+  const std::vector<float> x(100, 1.0f);
   std::vector<float> out{1, 2, 3};
-  FIR(std::vector<float>(100, 1.0f), 0, mpx::kMpxLowPassNormal, out);
+  FIR(x, 0, mpx::kMpxLowPassNormal, out);
+  EXPECT_TRUE(out.empty());
+  out = {1};
+  mpx::FastFIR(mpx::kMpxLowPassNormal).Run(x, 0, out);
   EXPECT_TRUE(out.empty());
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace sondaro::mpx {
@@ -42,6 +43,93 @@ void FIR(std::span<const float> x, float pad, std::span<const float> c, std::vec
     const float* src = xp.data() + (n - 1 - m);
     for (long j = 0; j < count; ++j) o[j] += cm * src[j];
   }
+}
+
+void FIRPoints(std::span<const float> x, float pad, std::span<const float> c, int step,
+               std::size_t count, std::vector<float>& out) {
+  const long n = static_cast<long>(c.size()), l = static_cast<long>(x.size());
+  const long total = std::max(0L, l - n / 2);
+  const long points = std::min(static_cast<long>(count), (total + step - 1) / step);
+  out.assign(static_cast<std::size_t>(std::max(0L, points)), 0.0f);
+  const long shift = 3 * (n / 4);
+  for (long p = 0; p < points; ++p) {
+    const long j = p * step;
+    float sum = 0;
+    for (long m = 0; m < n; ++m) {
+      const long i = j + shift - m;
+      sum += c[m] * (i >= 0 && i < l ? x[i] : pad);
+    }
+    out[p] = sum;
+  }
+}
+
+// Linear convolution of the padded input with the taps in one transform of
+// at least input + taps - 1 points; the filter's spectrum is kept per size.
+struct FastFIR::Size {
+  int N = 0;
+  float* Time = nullptr;
+  fftwf_complex* Freq = nullptr;
+  std::vector<std::complex<float>> Filter;
+  fftwf_plan Forward = nullptr, Inverse = nullptr;
+  ~Size() {
+    fftwf_destroy_plan(Forward);
+    fftwf_destroy_plan(Inverse);
+    fftwf_free(Time);
+    fftwf_free(Freq);
+  }
+};
+
+FastFIR::FastFIR(std::span<const float> coefficients)
+    : c_(coefficients.begin(), coefficients.end()) {
+  // A capture's baseband (about 4700 samples) fits the 8192-point size.
+  Prepare(4700);
+}
+
+FastFIR::~FastFIR() = default;
+
+FastFIR::Size& FastFIR::Prepare(std::size_t length) {
+  int log2 = 1;
+  while ((std::size_t{1} << log2) < length + c_.size() - 1) ++log2;
+  for (auto& s : sizes_)
+    if (s->N == (1 << log2)) return *s;
+  auto s = std::make_unique<Size>();
+  const int n = 1 << log2;
+  s->N = n;
+  s->Time = fftwf_alloc_real(n);
+  s->Freq = fftwf_alloc_complex(n / 2 + 1);
+  s->Forward = fftwf_plan_dft_r2c_1d(n, s->Time, s->Freq, FFTW_ESTIMATE);
+  s->Inverse = fftwf_plan_dft_c2r_1d(n, s->Freq, s->Time, FFTW_ESTIMATE);
+  std::fill(s->Time, s->Time + n, 0.0f);
+  std::copy(c_.begin(), c_.end(), s->Time);
+  fftwf_execute(s->Forward);
+  s->Filter.resize(static_cast<std::size_t>(n / 2 + 1));
+  for (int k = 0; k <= n / 2; ++k)  // the 1/N of the inverse folded in
+    s->Filter[k] = std::complex<float>(s->Freq[k][0], s->Freq[k][1]) / static_cast<float>(n);
+  sizes_.push_back(std::move(s));
+  return *sizes_.back();
+}
+
+void FastFIR::Run(std::span<const float> x, float pad, std::vector<float>& out) {
+  const long n = static_cast<long>(c_.size()), l = static_cast<long>(x.size());
+  const long count = l - n / 2;
+  out.assign(static_cast<std::size_t>(std::max(0L, count)), 0.0f);
+  if (count <= 0 || n == 0) return;
+  // As in FIR: out[j] = sum c[m] xp[j + n - 1 - m] = (c * xp)[j + n - 1].
+  const long offset = n - 1 - 3 * (n / 4);
+  const long padded = count + n - 1;
+  Size& s = Prepare(static_cast<std::size_t>(padded));
+  for (long k = 0; k < s.N; ++k) {
+    const long i = k - offset;
+    s.Time[k] = k >= padded ? 0.0f : (i >= 0 && i < l ? x[i] : pad);
+  }
+  fftwf_execute(s.Forward);
+  for (int k = 0; k <= s.N / 2; ++k) {
+    const std::complex<float> v = std::complex<float>(s.Freq[k][0], s.Freq[k][1]) * s.Filter[k];
+    s.Freq[k][0] = v.real();
+    s.Freq[k][1] = v.imag();
+  }
+  fftwf_execute(s.Inverse);
+  std::copy(s.Time + (n - 1), s.Time + (n - 1) + count, out.begin());
 }
 
 // One r2c plan per size, its aligned buffers and its slice of the window.

@@ -19,6 +19,28 @@ inline constexpr int kWindowTableSize = 16384;
 // with x outside 0..L-1 read as `pad`. `out` is replaced.
 void FIR(std::span<const float> x, float pad, std::span<const float> c, std::vector<float>& out);
 
+// The same outputs, only every `step`-th (j = 0, step, 2 step, ...), at most
+// `count` of them: the audio traces use every second of 182.
+void FIRPoints(std::span<const float> x, float pad, std::span<const float> c, int step,
+               std::size_t count, std::vector<float>& out);
+
+// FIR of a fixed coefficient table by FFT convolution on FFTW: the outputs of
+// FIR (within float rounding) for a fraction of the work of long filters.
+class FastFIR {
+ public:
+  explicit FastFIR(std::span<const float> coefficients);
+  ~FastFIR();
+  FastFIR(const FastFIR&) = delete;
+  FastFIR& operator=(const FastFIR&) = delete;
+  void Run(std::span<const float> x, float pad, std::vector<float>& out);
+
+ private:
+  struct Size;
+  Size& Prepare(std::size_t length);
+  std::vector<float> c_;
+  std::vector<std::unique_ptr<Size>> sizes_;  // by transform size, made once
+};
+
 // Windowed real FFT on FFTW (single precision). Plans and buffers are made
 // once, when the first object is built, and shared.
 class Fft {

@@ -35,7 +35,11 @@ std::span<const float> Taps(const std::array<float, N>& a) {
 }  // namespace
 
 MpxCapture::MpxCapture(mpx::Fft& fft, RfCarrier& rf)
-    : fft_(fft), rf_(rf), leftValues_(kStereoValues, 0.0f), rightValues_(kStereoValues, 0.0f) {
+    : fft_(fft),
+      rf_(rf),
+      mpxLowPassNormal_(mpx::kMpxLowPassNormal),
+      mpxLowPassDouble_(mpx::kMpxLowPassDouble),
+      leftValues_(kStereoValues, 0.0f), rightValues_(kStereoValues, 0.0f) {
   Clear();
 }
 
@@ -62,9 +66,7 @@ void MpxCapture::Process(std::span<const float> counts, float& ifKHz, bool doubl
   BuildCarrierWave(counts_, total);
   BuildBaseband(counts_, total, ifKHz);
   TakeSpectrum();
-  mpx::FIR(Baseband, 0.0f,
-           doubleTimeBase ? Taps(mpx::kMpxLowPassDouble) : Taps(mpx::kMpxLowPassNormal),
-           FilteredBaseband);
+  (doubleTimeBase ? mpxLowPassDouble_ : mpxLowPassNormal_).Run(Baseband, 0.0f, FilteredBaseband);
   TakeTimebase();
   const long histogramEnd = std::min(static_cast<long>(FilteredBaseband.size()) - 1, 3500L);
   for (long i = 0; i <= histogramEnd; ++i) rf_.CountDeviation(FilteredBaseband[i]);
@@ -186,13 +188,15 @@ void MpxCapture::DecodeStereo(bool doubleTimeBase) {
 
 float MpxCapture::MakeTrace(const std::vector<float>& values, bool doubleTimeBase,
                             MpxTrace& trace) {
-  mpx::FIR(values, 0.0f,
-           doubleTimeBase ? Taps(mpx::kAudioLowPassDouble) : Taps(mpx::kAudioLowPassNormal),
-           scratch_);
-  const std::size_t points = std::min(scratch_.size() / 2, static_cast<std::size_t>(kTracePoints));
+  const auto taps =
+      doubleTimeBase ? Taps(mpx::kAudioLowPassDouble) : Taps(mpx::kAudioLowPassNormal);
+  // Point i of the trace is filter output 2i: only those are worked out.
+  const std::size_t outputs = values.size() - taps.size() / 2;
+  const std::size_t points = std::min(outputs / 2, static_cast<std::size_t>(kTracePoints));
+  mpx::FIRPoints(values, 0.0f, taps, 2, points, scratch_);
   float peak = 0.0001f;
   for (std::size_t i = 0; i < points; ++i) {
-    const float y = scratch_[2 * i];
+    const float y = scratch_[i];
     trace[i].Y = y;
     peak = std::max(peak, std::abs(y));
   }

@@ -60,6 +60,7 @@ class MpxCapture {
 
   mpx::Fft& fft_;
   RfCarrier& rf_;
+  mpx::FastFIR mpxLowPassNormal_, mpxLowPassDouble_;
   std::vector<float> counts_, magA_, magB_, scratch_;
   std::vector<float> leftValues_, rightValues_;
 };
