@@ -58,7 +58,9 @@ void Mpx::VymalujMPX(int target, Canvas& canvas) {
   chart::Chart c(canvas, Chart, target);
   c.Start(target != chart::kTargetRefresh);
   const int w = c.Width(), h = c.Height();
-  c.Text(w - 2, h - 1, "Acquired: " + MpxCaptureTime, {HAlign::Right, VAlign::Bottom});
+  // On a white box: the direct refresh draws over the last capture's time.
+  c.Text(w - 2, h - 1, "Acquired: " + MpxCaptureTime,
+         {HAlign::Right, VAlign::Bottom, false, kBlack, kWhite});
   c.Text(40, 245, "[kHz]");
   const TextOptions upwards{HAlign::Center, VAlign::Center, true, kBlack, kWhite};
   c.Text(12, 53, "[kHz]", upwards);

@@ -37,9 +37,9 @@ RfPage::RfPage(App& app, QWidget* parent) : Page(app, parent) {
   button("Save Bitmap", 3, [this] { app_.images.SaveBitmap(ChartTag::RF); });
 
   auto* settings = new QGroupBox("Settings", this);
-  settings->setGeometry(kColumnX - 4, 10 + 4 * 32, kColumnWidth + 8, 96);
+  settings->setGeometry(kColumnX - 6, 10 + 4 * 32, kColumnWidth + 12, 96);
   auto* column = new QVBoxLayout(settings);
-  column->setContentsMargins(6, 4, 4, 4);
+  column->setContentsMargins(2, 4, 0, 4);
   auto box = [this, column](const char* caption, auto&& onToggle) {
     auto* b = new QCheckBox(caption);
     column->addWidget(b);
