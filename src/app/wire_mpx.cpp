@@ -25,6 +25,11 @@ void App::WireMpx() {
   clears.push_back([this] { mpx.rf.ClearRF(); });
 
   mpx.hooks.OnlineChecked = [this] { return tuning.Online(); };
+  // The scan and the stream exclude each other.
+  mpx.hooks.StopBandscan = [this] {
+    if (bandscan.Running()) bandscan.IAeverButton25Click();
+  };
+  bandscan.hooks.StopMpxRun = [this] { mpx.GradBtn49Click(); };
   mpx.hooks.DeviationLimit = [this] { return deviation.DeviationLimit; };
 
   images.Register(ChartTag::MPX, [this](int t, Canvas& c) { mpx.VymalujMPX(t, c); });
