@@ -26,6 +26,7 @@ App::App(AppPorts ports)
       settings(ports.appFolder, ports.userConfigFolder) {
   WireLink();
   WireMeasure();
+  WireMpx();
   WireModeTuning();
   WireRds();
   WireBandscan();

@@ -23,6 +23,7 @@
 #include "measure/bandscan.h"
 #include "measure/deviation_histogram.h"
 #include "measure/modulation_power.h"
+#include "measure/mpx/mpx.h"
 #include "output/chart_images.h"
 #include "output/data_files.h"
 #include "output/report.h"
@@ -99,6 +100,7 @@ class App {
   DeviceLink link;
   DeviationHistogram deviation{ports_.clock, view, link};
   ModulationPower power{ports_.clock, view, link};
+  Mpx mpx{timers, view, link};  // MPX capture stream, MPX and RF carrier pages
   ChartImages images{ports_.bitmap, ports_.clipboard, ports_.dialogs, ports_.appFolder};
   DataFiles dataFiles{ports_.dialogs, ports_.appFolder, link.state, deviation, power};
   FtpSession ftp{ports_.ftp, view};
@@ -118,6 +120,7 @@ class App {
  private:
   void WireLink();
   void WireMeasure();
+  void WireMpx();
   void WireModeTuning();
   void WireRds();
   void WireBandscan();

@@ -109,6 +109,7 @@ class AppScriptHost final : public ScriptHost {
   void StopRunningWork() override {
     if (app_.bandscan.Running()) app_.bandscan.IAeverButton25Click();
     app_.recorder.EncodeStop();
+    if (app_.mpx.StreamRunning()) app_.mpx.GradBtn49Click();
   }
 
   void ReadReadings(ScriptReadings& r) const override {
@@ -134,6 +135,8 @@ class AppScriptHost final : public ScriptHost {
     r.PmMinText = p.PmMinText;
     r.PmAveText = p.PmAveText;
     r.StationCount = static_cast<long long>(app_.bandscan.StationList.size());
+    r.LMaxDb = app_.mpx.capture.PeakLevelLeft;
+    r.RMaxDb = app_.mpx.capture.PeakLevelRight;
     const RdsData& rds = app_.rds.data.Data();
     r.RdsPI = rds.PI;
     r.RdsPS = rds.PS;

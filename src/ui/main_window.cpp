@@ -19,7 +19,9 @@
 #include "ui/pages/bandscan_page.h"
 #include "ui/pages/deviation_page.h"
 #include "ui/pages/modulation_power_page.h"
+#include "ui/pages/mpx_page.h"
 #include "ui/pages/rds_page.h"
+#include "ui/pages/rf_page.h"
 #include "ui/pages/setup_page.h"
 #include "ui/scheduler_dialogs.h"
 #include "ui/script_panel.h"
@@ -55,8 +57,8 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   // One line per page, in the order of the page control.
   AddPage(new DeviationPage(app_), "Frequency Deviation");
   AddPage(new ModulationPowerPage(app_), "Modulation Power");
-  AddPage(new PlaceholderPage(app_), "MPX");
-  AddPage(new PlaceholderPage(app_), "RF Carrier");
+  AddPage(new MpxPage(app_), "MPX");
+  AddPage(new RfPage(app_), "RF Carrier");
   AddPage(new RdsPage(app_), "RDS/RBDS");
   AddPage(new BandscanPage(app_), "Bandscan");
   AddPage(new SetupPage(app_), "Setup");
