@@ -11,6 +11,7 @@ packages=(
   xvfb xauth socat imagemagick
   libqt6svg6
   netcat-openbsd
+  fontconfig fonts-dejavu-core
 )
 
 missing=()
