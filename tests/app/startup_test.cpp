@@ -174,8 +174,12 @@ TEST_F(StartupTest, ExtremeValuesOfEveryNumericKey) {
     EXPECT_GE(l.ComPortIndex, 0);
     EXPECT_LT(l.ComPortIndex, kComPortCount);
     // Serial on the page means a serial link: COM1 when the index was out.
-    if (l.RGCON == 0) EXPECT_EQ(app->link.connection.ConnectionType(), "COM");
-    if (std::string(value) == "-1") EXPECT_EQ(serial.OpenedDevice, "/dev/ttyUSB0");
+    if (l.RGCON == 0) {
+      EXPECT_EQ(app->link.connection.ConnectionType(), "COM");
+    }
+    if (std::string(value) == "-1") {
+      EXPECT_EQ(serial.OpenedDevice, "/dev/ttyUSB0");
+    }
     EXPECT_FALSE(app->tuning.FrequencyText().empty());
     app->Close();
     app.reset();
