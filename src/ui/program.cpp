@@ -194,6 +194,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         std::fprintf(stderr, "sondaro: the close did not finish; ending\n");
         std::_Exit(3);
       });
+  if (options.Headless)
+    ports.log = [](const std::string& m) { std::fprintf(stderr, "sondaro: %s\n", m.c_str()); };
   App app(ports);
   app.closeHooks.StartExitWatchdog = [&watchdog] { watchdog.Start(); };
 #ifdef SONDARO_HAVE_SIM
