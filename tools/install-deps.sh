@@ -14,6 +14,7 @@ packages=(
   qt6-multimedia-dev
   python3-pyftpdlib
   mpg123
+  fontconfig fonts-dejavu-core
 )
 
 missing=()

@@ -3,6 +3,8 @@
 #include <exception>
 #include <filesystem>
 
+#include "measure/chart/chart.h"
+
 namespace sondaro {
 
 namespace {
@@ -46,6 +48,13 @@ void App::WireLink() {
 }
 
 void App::DebugError(const std::string& message) { automation.script.DebugError(message); }
+
+void App::ReportFailedSave(const std::string& message) {
+  status.SetText(message);
+  if (ports_.log) ports_.log(message);
+}
+
+void App::PageControl1Change() { chart::NoActiveChart(); }
 
 void App::ReceiveHandOff(const std::string& text) {
   const std::string file = ReceivedHandOff(text);

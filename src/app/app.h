@@ -58,6 +58,9 @@ struct AppPorts {
   // the MP3 recorder; without them FTPCONNECT fails and nothing is recorded.
   FtpClient* ftp = nullptr;
   AudioInputFactory* audio = nullptr;
+  // The log of a program without windows (--headless): failed saves are
+  // written there as well as to the status bar. Null with windows.
+  std::function<void(const std::string&)> log{};
 };
 
 class App {
@@ -70,6 +73,13 @@ class App {
   // Script-reachable error report; the script interpreter shows it while a
   // script runs in debug mode.
   void DebugError(const std::string& message);
+  // Every failed save of a file the user asked for (chart image, data file,
+  // RDS text, raw groups, the settings file) is told here: the status bar,
+  // and the log without windows. Never a box: one could hold up the close.
+  void ReportFailedSave(const std::string& message);
+  // Another page of the main window was chosen: no chart is active any more,
+  // so a cursor or zoom gesture does not carry over.
+  void PageControl1Change();
   // The close path: everything that must happen before the program ends.
   void Close();
   // Start-up read of the settings file: main window, scheduler, dialogs

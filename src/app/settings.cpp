@@ -284,7 +284,9 @@ SettingsSaveResult Settings::SaveSettings() {
     result.Written = true;
     return result;
   }
-  if (userFolder_.empty()) return result;
+  // A read-only file is the user's word that the settings stay as they are;
+  // a per-user copy would overrule it at the next start.
+  if (userFolder_.empty() || IsReadOnlyFile(result.Path)) return result;
   std::error_code ec;
   std::filesystem::create_directories(userFolder_, ec);
   result.Path = UserFilePath();

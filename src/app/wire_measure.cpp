@@ -22,7 +22,7 @@ void App::WireMeasure() {
   images.Register(ChartTag::DEV, [this](int t, Canvas& c) { deviation.VymalujDEV(t, c); });
   images.Register(ChartTag::PM, [this](int t, Canvas& c) { power.VymalujPM(t, c); });
   auto debugError = [this](const std::string& m) { DebugError(m); };
-  auto failure = [this](const std::string& m) { status.SetText(m); };
+  auto failure = [this](const std::string& m) { ReportFailedSave(m); };
   images.DebugError = debugError;
   images.ReportFailure = failure;
   dataFiles.DebugError = debugError;

@@ -22,6 +22,7 @@ void App::WireRds() {
   bulk.StoreRawGroup = [this](const std::string& g) { rds.raw.StoreRawGroup(g); };
   bulk.RawGroupFull = [this] { rds.raw.RawGroupFull(); };
 
+  rds.textDialog.ReportFailure = [this](const std::string& m) { ReportFailedSave(m); };
   // The shared text-file dialog's folder (also the report's) is bound here.
   settings.Bind(
       SettingsStage::MainValues,

@@ -5,7 +5,7 @@
 namespace sondaro {
 
 void App::WireReport() {
-  report.ReportFailure = [this](const std::string& m) { status.SetText(m); };
+  report.ReportFailure = [this](const std::string& m) { ReportFailedSave(m); };
   automation.script.Commands().Add(
       {"CREATEREPORT", ArgForm::Text, [this](ScriptCall& c) {
          if (!report.MakeReport(c.Arg.Text)) c.Script.DebugError("Can't write to file " + c.Arg.Text);

@@ -14,6 +14,7 @@ void App::WireSettings() {
         l.Host = s.GetString("General", "Host");
         l.PortText = s.GetString("General", "Port");
         l.RGCON = s.GetInt("General", "CONType");
+        l.KeepInLists();
         l.DeviceOverrides.clear();
         for (int n = 1; n <= kSerialDeviceKeys; ++n) {
           std::string device = s.GetString("SerialDevices", "COM" + std::to_string(n));
@@ -53,9 +54,10 @@ void App::LoadSettings() {
 void App::SaveSettingsOnClose() {
   const SettingsSaveResult r = settings.SaveSettings();
   if (!settings.Loaded() || r.Written) return;
-  // Neither the program folder nor the per-user folder took the file.
-  ports_.dialogs.ShowError("Settings could not be saved to " + settings.FilePath() +
-                             (r.UsedUserCopy ? " or " + r.Path : std::string()));
+  // Neither the program folder nor the per-user folder took the file, or
+  // the user made it read-only.
+  ReportFailedSave("Can't write to file " + settings.FilePath() +
+                   (r.UsedUserCopy ? " or " + r.Path : std::string()));
 }
 
 }  // namespace sondaro

@@ -63,10 +63,11 @@ void ScriptInterpreter::ExeScript(const std::string& source) {
                                                ScriptState::kMaxLineLength, state.ScriptLines);
     if (read == ScriptFileRead::Missing) return;
     if (read == ScriptFileRead::Failed) {
-      // Reported even though no line could be loaded: the report exists for
-      // this very case.
+      // Reported in debug mode even though no line could be loaded (the
+      // report exists for this very case); silent otherwise, as every
+      // script error is.
       state.ScriptLines.clear();
-      Report("Unable to read script file " + source);
+      if (Settings.DebugMode) Report("Unable to read script file " + source);
       return;
     }
     const auto slash = source.find_last_of('/');
@@ -156,9 +157,8 @@ void ScriptInterpreter::ExecuteLine(const std::string& line) {
       // Call form: KEYWORD(argument); text after the first ")" is ignored.
       keyword = ToUpper(line.substr(0, open));
       while (!keyword.empty() && keyword.back() == ' ') keyword.pop_back();
-      FormatSettings& f = Formats();
-      f.ShortDateFormat = "yyyy-mm-dd";
-      f.LongTimeFormat = "hh-nn-ss";
+      // The placeholders write dates in their own fixed forms; the formats
+      // of what the program shows are the user's and stay so.
       ScriptReadings readings;
       const std::string raw = line.substr(open + 1, close - open - 1);
       if (raw.find('%') != std::string::npos) host_.ReadReadings(readings);
@@ -174,9 +174,6 @@ void ScriptInterpreter::ExecuteLine(const std::string& line) {
       // Bare form: the whole line is the keyword, trailing blanks included.
       keyword = ToUpper(line);
     }
-    FormatSettings& f = Formats();
-    f.ShortDateFormat = "yyyy/mm/dd";
-    f.LongTimeFormat = "h:nn:ss";
     state.ScriptBusy = true;
     try {
       // The script's own procedure, called by its name.

@@ -68,8 +68,37 @@ Millis JoinWall(int year, int month, int day, int hour, int minute, int second, 
          second * 1000LL + millisecond;
 }
 
+namespace {
+
+// "am/pm" or "a/p" at f[i], in any case: its length, else 0.
+std::size_t HalfDayToken(std::string_view f, std::size_t i) {
+  for (std::string_view token : {"am/pm", "a/p"}) {
+    if (i + token.size() > f.size()) continue;
+    bool same = true;
+    for (std::size_t k = 0; k < token.size(); ++k)
+      same = same && std::tolower(static_cast<unsigned char>(f[i + k])) == token[k];
+    if (same) return token.size();
+  }
+  return 0;
+}
+
+// "AM/pm" writes "AM" in the morning and "pm" after noon: each half keeps the
+// case it is written in.
+std::string HalfDay(std::string_view token, int hour) {
+  const std::size_t slash = token.find('/');
+  return std::string(hour < 12 ? token.substr(0, slash) : token.substr(slash + 1));
+}
+
+}  // namespace
+
 std::string FormatDateTime(std::string_view f, Millis wall) {
-  const DateTimeParts p = SplitWall(wall);
+  DateTimeParts p = SplitWall(wall);
+  const int hour24 = p.Hour;
+  for (std::size_t i = 0; i < f.size(); ++i)
+    if (HalfDayToken(f, i) != 0) {
+      p.Hour = (p.Hour + 11) % 12 + 1;
+      break;
+    }
   std::string out;
   bool afterHour = false;
   for (std::size_t i = 0; i < f.size();) {
@@ -79,6 +108,12 @@ std::string FormatDateTime(std::string_view f, Millis wall) {
       const std::size_t stop = end == std::string_view::npos ? f.size() : end;
       out.append(f.substr(i + 1, stop - i - 1));
       i = stop + 1;
+      continue;
+    }
+    if (const std::size_t t = HalfDayToken(f, i)) {
+      out += HalfDay(f.substr(i, t), hour24);
+      afterHour = false;
+      i += t;
       continue;
     }
     const std::size_t n = Run(f, i);
@@ -107,5 +142,6 @@ std::string FormatDateTime(std::string_view f, Millis wall) {
 
 std::string DateToStr(Millis wall) { return FormatDateTime(Formats().ShortDateFormat, wall); }
 std::string TimeToStr(Millis wall) { return FormatDateTime(Formats().LongTimeFormat, wall); }
+std::string DateTimeToStr(Millis wall) { return DateToStr(wall) + " " + TimeToStr(wall); }
 
 }  // namespace sondaro

@@ -1,8 +1,9 @@
 #pragma once
-// Process-wide number and date/time formats. The decimal separator is read
-// from the locale at start and can be set by tests; scripts and the report
-// switch the date and time formats. Every date text goes through
-// FormatDateTime.
+// Process-wide number and date/time formats, read from the user's locale at
+// start (tests set them). Every date and time the program shows goes through
+// DateTimeToStr in the user's short date and long time format; file formats
+// that fix their own form (script placeholders, the report) pass that form
+// to FormatDateTime and never change these.
 #include <string>
 #include <string_view>
 
@@ -30,9 +31,13 @@ struct DateTimeParts {
 
 // Format tokens: yyyy yy mm m dd d hh h nn n ss s zzz, "/" for the date
 // separator and ":" for the time separator; "mm" right after an hour token is
-// minutes. Text in double quotes is copied as it stands.
+// minutes. "am/pm" (or "a/p") writes the half of the day in the case given
+// and makes the hours count 1 to 12. Text in double or single quotes is
+// copied as it stands.
 [[nodiscard]] std::string FormatDateTime(std::string_view format, Millis wall);
 [[nodiscard]] std::string DateToStr(Millis wall);  // short date format
 [[nodiscard]] std::string TimeToStr(Millis wall);  // long time format
+// The one display form of a moment: short date, a blank, long time.
+[[nodiscard]] std::string DateTimeToStr(Millis wall);
 
 }  // namespace sondaro

@@ -1,11 +1,13 @@
 #include "core/ini_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -38,6 +40,23 @@ std::optional<KeyLine> SplitKeyLine(std::string_view line) {
 }
 
 bool IsBlankLine(const std::string& line) { return Trim(line).empty(); }
+
+constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// The file a path names at the end of its symbolic links; a relative link
+// counts from the link's own folder.
+std::string ResolveLinks(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path p(path);
+  for (int hops = 0; hops < 40; ++hops) {  // as many as the kernel follows
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(p, ec))) break;
+    const fs::path to = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  return p.string();
+}
 
 }  // namespace
 
@@ -187,13 +206,23 @@ std::string IniFile::Text() const {
   return out;
 }
 
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & kAnyWrite) == 0;
+}
+
 bool IniFile::Save(const std::string& path) const {
+  const std::string target = ResolveLinks(path);
+  struct stat old {};
+  const bool existed = ::stat(target.c_str(), &old) == 0;
+  if (existed && (old.st_mode & kAnyWrite) == 0) return false;
   const std::string text = Text();
-  const std::string temp = path + ".tmp";
+  const std::string temp = target + ".tmp";
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
+  // The new file keeps the old one's permissions (a private 0600 stays so).
+  bool ok = !existed || ::fchmod(fd, old.st_mode & 07777) == 0;
   std::size_t done = 0;
-  bool ok = true;
   while (ok && done < text.size()) {
     const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -202,7 +231,7 @@ bool IniFile::Save(const std::string& path) const {
   }
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  if (ok && std::rename(temp.c_str(), target.c_str()) == 0) return true;
   std::remove(temp.c_str());
   return false;
 }

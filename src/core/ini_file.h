@@ -53,7 +53,9 @@ class IniFile {
   [[nodiscard]] std::string Text() const;
   // Writes the text to a temporary file beside `path` and renames it over
   // `path`, so a failure (folder not writable, disk full) leaves the old file
-  // as it was. False on any failure.
+  // as it was. A symbolic link is written through: the file it names is
+  // replaced in its own folder and keeps its permissions, and the link stays.
+  // A read-only file is left alone. False on any failure.
   [[nodiscard]] bool Save(const std::string& path) const;
 
  private:
@@ -67,6 +69,10 @@ class IniFile {
   std::vector<std::string> preamble_;  // lines before the first section
   std::vector<Section> sections_;
 };
+
+// A file that exists without any write permission: the user made it
+// read-only, so nothing writes it (root included). Follows links.
+[[nodiscard]] bool IsReadOnlyFile(const std::string& path);
 
 // Integer text as the profile reader takes it: decimal with a sign, or
 // "0x"/"0X" (also "$") hexadecimal of up to 8 digits taken as 32 bits.

@@ -66,21 +66,18 @@ std::optional<double> ReadDecimal(std::string_view text) {
     ++i;
     while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
   }
-  if (digits == 0) return std::nullopt;
-  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
-    std::size_t expDigits = 0;
-    while (j < t.size() && IsDigit(t[j])) ++j, ++expDigits;
-    if (expDigits == 0) return std::nullopt;
-    i = j;
-  }
-  if (i != t.size()) return std::nullopt;
+  if (digits == 0 || i != t.size()) return std::nullopt;
   // strtod is locale dependent; the program never changes the C locale.
   const std::string copy(t);
   const double v = std::strtod(copy.c_str(), nullptr);
   if (!std::isfinite(v)) return std::nullopt;
   return v;
+}
+
+std::optional<float> ReadReading(std::string_view text) {
+  const auto v = ReadDecimal(text);
+  if (!v || std::abs(*v) > std::numeric_limits<float>::max()) return std::nullopt;
+  return static_cast<float>(*v);
 }
 
 std::optional<float> ReadWholeAndHundredths(std::string_view whole,

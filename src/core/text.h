@@ -15,8 +15,12 @@ inline constexpr std::string_view kCrLf = "\r\n";
 // As ReadInt but must fit 32 bits.
 [[nodiscard]] std::optional<int> ReadInt32(std::string_view text);
 // Decimal number with "." as the decimal point whatever the locale; leading
-// blanks allowed, nothing after the last digit.
+// blanks allowed, nothing after the last digit. The analyzer writes no
+// exponents, so "9e99" is unreadable, as is a number too large to hold.
 [[nodiscard]] std::optional<double> ReadDecimal(std::string_view text);
+// A device reading as ReadDecimal takes it, stored as a 32-bit float: nullopt
+// also when the value lies beyond what a float holds.
+[[nodiscard]] std::optional<float> ReadReading(std::string_view text);
 // Whole units plus hundredths, each read as an integer from its own piece of
 // a fixed-layout reading ("101" and "30" -> 101.3); nullopt when either fails.
 [[nodiscard]] std::optional<float> ReadWholeAndHundredths(std::string_view whole,

@@ -12,8 +12,7 @@ HistogramCounts DecodeHistogram(const std::string& body) {
 }
 
 float DecodePmValue(const std::string& body) {
-  const auto v = ReadDecimal(RemoveAll(Copy(body, 1, 5), " "));
-  return v ? static_cast<float>(*v) : kNoPmValue;
+  return ReadReading(RemoveAll(Copy(body, 1, 5), " ")).value_or(kNoPmValue);
 }
 
 RawGroupBlocks SplitRawGroup(const std::string& body) {

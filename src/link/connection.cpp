@@ -56,6 +56,11 @@ Connection::~Connection() {
   tcp_.OnError = nullptr;
 }
 
+void LinkSettings::KeepInLists() {
+  if (RGCON != 0 && RGCON != 1) RGCON = 0;
+  if (ComPortIndex < 0 || ComPortIndex >= kComPortCount) ComPortIndex = 0;
+}
+
 void Connection::SetButtons(bool linkUp) {
   connectEnabled_ = !linkUp;
   view_.Changed(Area::Connection);
@@ -66,6 +71,7 @@ void Connection::BitBtn2Click() {
   state_.LevelInDbuv = false;
   state_.CarrierNormalKHz = 0;
   retryTimer_.SetEnabled(false);
+  Settings.KeepInLists();
   if (Settings.RGCON == 0) {
     if (hooks.SetBandscanStepInterval) hooks.SetBandscanStepInterval(40);
     connectionType_ = "NONE";

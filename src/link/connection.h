@@ -22,6 +22,11 @@ struct LinkSettings {
   std::string Host = "127.0.0.1";
   std::string PortText = "23";
   std::map<int, std::string> DeviceOverrides;  // port number -> device path
+
+  // A value outside its list (a hand-edited settings file) selects the
+  // list's first item, "Serial RS232" and COM1, so the Setup page and the
+  // link make the same choice.
+  void KeepInLists();
 };
 
 class Connection {

@@ -28,9 +28,9 @@ FrameScan ScanFrame(const std::string& buffer) {
 }
 
 float ParseKHz(const std::string& body) {
-  const auto v = ReadDecimal(RemoveAll(RemoveLeadingBlanks(body), " kHz"));
-  if (!v || *v > 655.0) return -1;
-  return static_cast<float>(*v);
+  const auto v = ReadReading(RemoveAll(RemoveLeadingBlanks(body), " kHz"));
+  if (!v || *v > 655.0f) return -1;
+  return *v;
 }
 
 PhaseReading ParsePhase(const std::string& body) {

@@ -78,7 +78,7 @@ void DeviationHistogram::StoreHistogram(const HistogramCounts& counts) {
   TotalSamples = static_cast<int>(std::clamp<long long>(total, INT32_MIN, INT32_MAX));
   AbovePercent = total >= 1 ? static_cast<long double>(above) / total * 100 : 0;
   const Millis now = clock_.WallNow();
-  AcquiredText = DateToStr(now) + " " + TimeToStr(now);
+  AcquiredText = DateTimeToStr(now);
   TotalTimeText = TotalTimeTextOf(total);
   MinText = std::to_string(MinKHz);
   view_.Changed(Area::Deviation);

@@ -45,8 +45,7 @@ void ModulationPower::StorePmValue(float value) {
   }
   PmAve = static_cast<float>(sum / n);
   const Millis now = clock_.WallNow();
-  LastValueText = "Last value: " + FormatFixed(value, 1) + " dBr (at " + DateToStr(now) + " " +
-                  TimeToStr(now) + ")";
+  LastValueText = "Last value: " + FormatFixed(value, 1) + " dBr (at " + DateTimeToStr(now) + ")";
   PmLastText = FormatFixed(value, 1) + " dBr";
   PmMaxText = FormatFixed(PmMax, 1);
   PmMinText = FormatFixed(PmMin, 1);

@@ -196,9 +196,10 @@ bool ChartImages::KopirujObrazek(ChartTag tag) {
 }
 
 void ChartImages::SaveBitmap(ChartTag tag) {
-  const std::string path = AskSaveName(dialogs_, SD1Dir, "", kImageFilter, "jpg");
+  const std::string path = AskSaveNameIn(dialogs_, SD1Dir, "", kImageFilter, "jpg");
   if (path.empty()) return;
-  if (!UlozObrazek(tag, path) && ReportFailure) ReportFailure("Can'n write to file " + path);
+  // The script error keeps its spelling; what the user reads is spelt right.
+  if (!UlozObrazek(tag, path) && ReportFailure) ReportFailure("Can't write to file " + path);
   SD1Dir = FolderOf(path);
 }
 

@@ -38,7 +38,7 @@ DataFiles::DataFiles(Dialogs& dialogs, std::string appFolder, const MeasurementS
       power_(power) {}
 
 void DataFiles::SaveInteractive(const std::string& proposal, const std::string& content) {
-  const std::string path = AskSaveName(dialogs_, SD2Dir, proposal, kCsvFilter, "csv");
+  const std::string path = AskSaveNameIn(dialogs_, SD2Dir, proposal, kCsvFilter, "csv");
   if (path.empty()) return;
   if (!WriteWholeFile(path, content) && ReportFailure) ReportFailure("Can't write to file " + path);
   SD2Dir = FolderOf(path);
@@ -58,7 +58,7 @@ void DataFiles::Spectrum1Click() {
 }
 
 void DataFiles::GradBtn15Click() {
-  const std::string path = AskSaveName(dialogs_, SD2Dir, "", kCsvFilter, "csv");
+  const std::string path = AskSaveNameIn(dialogs_, SD2Dir, "", kCsvFilter, "csv");
   if (path.empty()) return;
   if (!UlozData(ChartTag::MPX, path) && ReportFailure) ReportFailure("Can't write to file " + path);
 }

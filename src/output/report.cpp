@@ -222,12 +222,11 @@ bool Report::MakeReport(const std::string& path) {
   const File file(std::fopen(ResolvePath(appFolder_, path).c_str(), "wb"), &std::fclose);
   if (!file) return false;
   const Millis now = clock_.WallNow();
-  // The report switches the program's date and time texts for the rest of
-  // the run.
-  Formats().ShortDateFormat = "yyyy-mm-dd";
-  Formats().LongTimeFormat = "h:nn:ss";
+  // The report's own fixed form; the user's formats of what the program
+  // shows stay as they are.
   const ReportValues values = CollectReportValues(state_, deviation_, power_, rds_);
-  return WritePieces(file.get(), ReportPieces(values, DateToStr(now), TimeToStr(now)));
+  return WritePieces(file.get(), ReportPieces(values, FormatDateTime("yyyy-mm-dd", now),
+                                              FormatDateTime("h:nn:ss", now)));
 }
 
 void Report::CompleteReport1Click() {

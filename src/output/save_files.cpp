@@ -1,7 +1,6 @@
 #include "output/save_files.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace sondaro {
 
@@ -15,20 +14,10 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string AskSaveName(Dialogs& dialogs, const std::string& folder, const std::string& name,
-                        const std::string& filter, const std::string& defaultExtension) {
-  std::string chosen =
-      dialogs.SaveFileName("", name.empty() ? folder : ResolvePath(folder, name), filter);
-  if (chosen.empty()) return {};
-  const std::string base = chosen.substr(chosen.rfind('/') + 1);
-  if (base.find('.') == std::string::npos && !defaultExtension.empty()) {
-    chosen += "." + defaultExtension;
-    std::error_code ec;
-    if (std::filesystem::exists(chosen, ec) &&
-        !dialogs.Confirm(chosen + " already exists.\nDo you want to replace it?"))
-      return {};
-  }
-  return chosen;
+std::string AskSaveNameIn(Dialogs& dialogs, const std::string& folder, const std::string& name,
+                          const std::string& filter, const std::string& defaultExtension) {
+  return AskSaveName(dialogs, "", name.empty() ? folder : ResolvePath(folder, name), filter,
+                     defaultExtension);
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/ports.h"
+#include "core/save_dialog.h"
 
 namespace sondaro {
 
@@ -11,12 +12,11 @@ namespace sondaro {
 [[nodiscard]] std::string ResolvePath(const std::string& folder, const std::string& path);
 // Folder of a file with a trailing "/"; empty when the path has none.
 [[nodiscard]] std::string FolderOf(const std::string& path);
-// Shows the save dialog in `folder`, proposing `name`. A name typed without
-// an extension gets `defaultExtension`, and the user is asked before such a
-// name replaces an existing file. Empty when cancelled.
-[[nodiscard]] std::string AskSaveName(Dialogs& dialogs, const std::string& folder,
-                                      const std::string& name, const std::string& filter,
-                                      const std::string& defaultExtension);
+// The save dialog of the charts and data files, in `folder` proposing `name`:
+// the one rule of every save dialog (core/save_dialog.h).
+[[nodiscard]] std::string AskSaveNameIn(Dialogs& dialogs, const std::string& folder,
+                                        const std::string& name, const std::string& filter,
+                                        const std::string& defaultExtension);
 // Creates or truncates the file and writes the bytes; false on any failure
 // (what was written stays).
 [[nodiscard]] bool WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -22,10 +22,10 @@ QPolygon ToQPolygon(std::span<const PixelPoint> points) {
 }  // namespace
 
 QFont QImageCanvas::ChartFont() {
-  // Texts of the charts stand at fixed pixels, laid out for a narrow face of
-  // Arial's widths; DejaVu Sans, wider, is the last resort.
-  QFont f;
-  f.setFamilies({"Liberation Sans", "Arial", "Nimbus Sans", "Helvetica", "DejaVu Sans"});
+  // One face on every machine, so a chart image drawn here looks the same as
+  // one drawn anywhere else (tools/install-deps.sh installs it); a list of
+  // alternatives would let each machine's fonts move the texts.
+  QFont f(QString::fromLatin1(kChartFontFamily));
   f.setStyleHint(QFont::SansSerif);
   f.setPixelSize(11);
   return f;

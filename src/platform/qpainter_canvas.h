@@ -10,6 +10,9 @@
 
 namespace sondaro {
 
+// The face of every chart text (the fonts-dejavu-core package).
+inline constexpr const char* kChartFontFamily = "DejaVu Sans";
+
 class QImageCanvas final : public BitmapCanvas {
  public:
   explicit QImageCanvas(int width = 1, int height = 1);
@@ -32,7 +35,7 @@ class QImageCanvas final : public BitmapCanvas {
 
   // The picture, with all drawing so far finished.
   const QImage& Image();
-  // Charts use one small sans-serif face everywhere.
+  // Charts use one small sans-serif face everywhere: kChartFontFamily.
   static QFont ChartFont();
 
  private:

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/privileged_port.h"
+#include "core/text.h"
 
 namespace sondaro {
 
@@ -34,8 +35,20 @@ std::string QuilletRelay::StartParameter() const {
   return "/C:SOC:127.0.0.1:" + std::to_string(port_);
 }
 
+bool IsRelayGroup(std::string_view group) {
+  if (group == kQuilletReset || group == kQuilletExit) return true;
+  if (group.size() != 16) return false;
+  for (std::size_t block = 0; block < 16; block += 4) {
+    const std::string_view b = group.substr(block, 4);
+    if (b != "----" && !ReadHex(b)) return false;
+  }
+  return true;
+}
+
+// The decoder reads fixed 24-byte frames: one frame of another length would
+// shift every later one, so anything but a well-formed group stays here.
 void QuilletRelay::SendToQuillet(const std::string& group) {
-  if (!QuilletRunning()) return;
+  if (!QuilletRunning() || !IsRelayGroup(group)) return;
   std::string frame = "G:\r\n";
   frame += group;
   frame += "\r\n\r\n";

@@ -5,6 +5,7 @@
 //   "G:\r\n" "2F01040841424344" "\r\n\r\n"
 // and may send device commands back, which go to the analyzer unchanged.
 #include <memory>
+#include <string_view>
 #include <string>
 
 #include "core/ports.h"
@@ -18,6 +19,10 @@ inline constexpr int kQuilletPort = 16;
 // Pseudo-groups: the tuned frequency changed; the program closes.
 inline constexpr const char* kQuilletReset = "RESET-----------";
 inline constexpr const char* kQuilletExit = "EXIT------------";
+
+// A group the decoder can take: four blocks of four hexadecimal digits, "----"
+// for a block not received, or one of the two pseudo-groups.
+[[nodiscard]] bool IsRelayGroup(std::string_view group);
 
 class QuilletRelay {
  public:

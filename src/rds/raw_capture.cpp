@@ -59,12 +59,10 @@ std::string RawGroupLine(const RawGroup& g) {
 }
 
 RawCapture::RawCapture(View& view, CommandQueue& queue, const MeasurementState& state,
-                       Dialogs& dialogs, TextFileDialog& textDialog, RdsStore& page,
-                       std::string appFolder)
+                       TextFileDialog& textDialog, RdsStore& page, std::string appFolder)
     : view_(view),
       queue_(queue),
       state_(state),
-      dialogs_(dialogs),
       textDialog_(textDialog),
       page_(page),
       appFolder_(std::move(appFolder)),
@@ -112,8 +110,7 @@ void RawCapture::IAeverButton37Click() {
   const std::string path =
       textDialog_.Ask(frequency.empty() ? "" : "Raw RDS Data " + frequency + ".txt");
   if (path.empty()) return;
-  std::string error;
-  if (!SaveRawData(path, &error)) dialogs_.ShowError("Can't write " + path + ": " + error);
+  if (!SaveRawData(path)) textDialog_.SaveFailed(path);
 }
 
 // "View"

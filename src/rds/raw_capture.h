@@ -39,7 +39,7 @@ class RawCapture {
     std::function<void()> SelectRdsMode;  // SetMode(1), then SendMode
   };
 
-  RawCapture(View& view, CommandQueue& queue, const MeasurementState& state, Dialogs& dialogs,
+  RawCapture(View& view, CommandQueue& queue, const MeasurementState& state,
              TextFileDialog& textDialog, RdsStore& page, std::string appFolder);
 
   void StoreRawGroup(const std::string& text);
@@ -71,7 +71,6 @@ class RawCapture {
   View& view_;
   CommandQueue& queue_;
   const MeasurementState& state_;
-  Dialogs& dialogs_;
   TextFileDialog& textDialog_;
   RdsStore& page_;
   std::string appFolder_;

@@ -20,8 +20,8 @@ class RdsSubsystem {
   RdsSubsystem(View& view, DeviceLink& link, Dialogs& dialogs, NetworkFactory* network,
                Shell* shell, const std::string& appFolder, int relayPort = kQuilletPort)
       : textDialog(dialogs, appFolder),
-        data(view, link.queue, link.state, dialogs, textDialog),
-        raw(view, link.queue, link.state, dialogs, textDialog, data, appFolder),
+        data(view, link.queue, link.state, textDialog),
+        raw(view, link.queue, link.state, textDialog, data, appFolder),
         relay(network, shell, dialogs, link.queue, raw, appFolder, relayPort) {}
 
   TextFileDialog textDialog;  // SD3Dir

@@ -105,8 +105,8 @@ std::vector<std::string> RdsPageLines(const RdsData& d) {
 }
 
 RdsStore::RdsStore(View& view, CommandQueue& queue, const MeasurementState& state,
-                   Dialogs& dialogs, TextFileDialog& textDialog)
-    : view_(view), queue_(queue), state_(state), dialogs_(dialogs), textDialog_(textDialog) {}
+                   TextFileDialog& textDialog)
+    : view_(view), queue_(queue), state_(state), textDialog_(textDialog) {}
 
 void RdsStore::StoreRdsField(const std::string& tag, const std::string& value) {
   using Store = void (*)(RdsStore&, const std::string&);
@@ -168,8 +168,7 @@ void RdsStore::IAeverButton31Click() {
   const std::string& frequency = state_.FrequencyText;
   const std::string path = textDialog_.Ask(frequency.empty() ? "" : "RDS " + frequency + ".txt");
   if (path.empty()) return;
-  std::string error;
-  if (!SaveTextBox(path, &error)) dialogs_.ShowError("Can't write " + path + ": " + error);
+  if (!SaveTextBox(path)) textDialog_.SaveFailed(path);
 }
 
 bool RdsStore::SaveTextBox(const std::string& path, std::string* error) const {

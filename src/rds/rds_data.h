@@ -49,7 +49,7 @@ struct GroupStats {
 // Owns RdsData and the page's read-only text box.
 class RdsStore {
  public:
-  RdsStore(View& view, CommandQueue& queue, const MeasurementState& state, Dialogs& dialogs,
+  RdsStore(View& view, CommandQueue& queue, const MeasurementState& state,
            TextFileDialog& textDialog);
 
   // Every RDS reply section goes through here; unknown tags are ignored.
@@ -75,7 +75,6 @@ class RdsStore {
   View& view_;
   CommandQueue& queue_;
   const MeasurementState& state_;
-  Dialogs& dialogs_;
   TextFileDialog& textDialog_;
   RdsData data_;  // all empty until the first reset or section
   std::vector<std::string> textBox_;

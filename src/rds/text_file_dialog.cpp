@@ -2,8 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
+
+#include "core/save_dialog.h"
 
 namespace sondaro {
 
@@ -20,12 +21,15 @@ TextFileDialog::TextFileDialog(Dialogs& dialogs, std::string folder)
 void TextFileDialog::SetFolder(std::string folder) { Folder = WithSlash(std::move(folder)); }
 
 std::string TextFileDialog::Ask(const std::string& proposedName) {
-  std::string chosen = dialogs_.SaveFileName("Save As", Folder + proposedName, kFilter);
-  if (chosen.empty()) return {};
-  const std::filesystem::path path(chosen);
-  if (!path.has_extension()) chosen += ".txt";
-  if (path.has_parent_path()) Folder = WithSlash(path.parent_path().string());
+  const std::string chosen =
+      AskSaveName(dialogs_, "Save As", Folder + proposedName, kFilter, kDefaultExtension);
+  if (const auto slash = chosen.rfind('/'); slash != std::string::npos)
+    Folder = chosen.substr(0, slash + 1);
   return chosen;
+}
+
+void TextFileDialog::SaveFailed(const std::string& path) const {
+  if (ReportFailure) ReportFailure("Can't write to file " + path);
 }
 
 bool WriteTextLines(const std::string& path, const std::vector<std::string>& lines,

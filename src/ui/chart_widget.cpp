@@ -60,6 +60,12 @@ void ChartWidget::paintEvent(QPaintEvent*) {
   p.drawImage(0, 0, Picture());
 }
 
+// Back on its page: a gesture that the page change ended leaves no cursor.
+void ChartWidget::showEvent(QShowEvent*) {
+  dirty_ = true;
+  FollowPointerShape();
+}
+
 void ChartWidget::FollowPointerShape() {
   if (memory_.Zooming())
     setCursor(Qt::CrossCursor);

@@ -62,6 +62,7 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   AddPage(new RdsPage(app_), "RDS/RBDS");
   AddPage(new BandscanPage(app_), "Bandscan");
   AddPage(new SetupPage(app_), "Setup");
+  connect(pages_, &QTabWidget::currentChanged, this, [this] { app_.PageControl1Change(); });
 
   status_ = new QLabel;
   statusBar()->addWidget(status_, 1);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "app/window_position.h"
 #include "core/formats.h"
 #include "platform/exit_watchdog.h"
 #include "platform/instance_guard.h"
@@ -24,6 +25,7 @@
 #include "platform/qt_clipboard.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_link_ports.h"
+#include "platform/qt_locale_formats.h"
 #include "platform/qt_shell.h"
 #include "platform/qt_tcp_server.h"
 #include "platform/qt_timer_host.h"
@@ -98,17 +100,18 @@ void InstallSignalHandlers(QCoreApplication& qapp) {
   sigaction(SIGINT, &sa, nullptr);
 }
 
-// The main window at its saved "Top" and "Left", kept on the screen: a
-// position less than 20 pixels from the right or bottom edge is moved so the
-// window ends at that edge. Written back at close.
+// The main window at its saved "Top" and "Left", kept on the screen.
+// Written back at close.
 void BindWindowPosition(MainWindow& window, Settings& settings) {
   int top = settings.GetInt("General", "Top");
   int left = settings.GetInt("General", "Left");
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->geometry();
     const QSize size = window.frameSize();
-    if (area.height() < top + 20) top = area.height() - size.height();
-    if (area.width() < left + 20) left = area.width() - size.width();
+    const PixelPoint kept =
+        KeepOnScreen(left, top, {area.width(), area.height(), size.width(), size.height()});
+    left = kept.X;
+    top = kept.Y;
   }
   window.move(left, top);
   settings.Bind(SettingsStage::MainValues, {}, [w = QPointer<MainWindow>(&window)](Settings& s) {
@@ -149,11 +152,9 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     if (!guard->Claim(HandOffText(plain))) return 0;
   }
   InstallSignalHandlers(*qapp);
-  // Numbers shown and written follow the user's locale; device numbers are
-  // always read with ".".
-  const QString point = QLocale().decimalPoint();
-  if (point.size() == 1 && point[0].unicode() < 128)
-    Formats().DecimalSeparator = static_cast<char>(point[0].unicode());
+  // Numbers, dates and times shown follow the user's locale; device numbers
+  // are always read with ".".
+  ApplyLocaleFormats(QLocale());
 
   RealClock clock;
   QtSerialPort serial;
@@ -199,6 +200,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   QtAudioInputFactory audio;
   ports.ftp = &ftpClient;
   ports.audio = &audio;
+  if (options.Headless)
+    ports.log = [](const std::string& m) { std::fprintf(stderr, "sondaro: %s\n", m.c_str()); };
   App app(ports);
   app.closeHooks.StartExitWatchdog = [&watchdog] { watchdog.Start(); };
 #ifdef SONDARO_HAVE_SIM

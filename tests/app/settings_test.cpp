@@ -101,6 +101,42 @@ TEST(IniFile, FailedSaveLeavesTheOldFile) {
   EXPECT_FALSE(fs::exists(path + ".tmp"));
 }
 
+TEST(IniFile, SaveWritesThroughALinkAndKeepsPermissions) {
+  // kaveli.ini -> ../conf/real.ini, a private file: the link stays a link,
+  // the file it names gets the text and stays private.
+  TempDir dir;
+  fs::create_directories(dir.path + "prog");
+  fs::create_directories(dir.path + "conf");
+  const std::string real = dir.path + "conf/real.ini", link = dir.path + "prog/x.ini";
+  WriteText(real, "[A]\r\nk=old\r\n");
+  ::chmod(real.c_str(), 0600);
+  fs::create_symlink("../conf/real.ini", link);
+  IniFile ini = IniFile::Load(link);
+  ini.WriteString("A", "k", "new");
+  ASSERT_TRUE(ini.Save(link));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadText(real), "[A]\r\nk=new\r\n");
+  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_FALSE(fs::exists(dir.path + "prog/x.ini.tmp"));
+  EXPECT_FALSE(fs::exists(real + ".tmp"));
+}
+
+TEST(IniFile, ReadOnlyFileIsLeftAlone) {
+  // Made read-only by its owner: not replaced, whoever runs the program.
+  TempDir dir;
+  const std::string path = dir.path + "x.ini";
+  WriteText(path, "[A]\r\nk=old\r\n");
+  ::chmod(path.c_str(), 0444);
+  IniFile ini = IniFile::Load(path);
+  ini.WriteString("A", "k", "new");
+  EXPECT_TRUE(IsReadOnlyFile(path));
+  EXPECT_FALSE(ini.Save(path));
+  EXPECT_EQ(ReadText(path), "[A]\r\nk=old\r\n");
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_FALSE(IsReadOnlyFile(dir.path + "missing.ini"));
+}
+
 // ---- the store ----
 
 class SettingsTest : public ::testing::Test {
@@ -315,6 +351,19 @@ TEST_F(SettingsTest, UnwritableProgramFolderFallsBackToUserCopy) {
   next.LoadMainSettings();
   EXPECT_EQ(next.LoadedFrom(), userDir.path + "kaveli.ini");
   EXPECT_EQ(next.GetInt("General", "Hue"), 200);
+}
+
+TEST_F(SettingsTest, ReadOnlyFileIsNotOverruledByAUserCopy) {
+  WriteText(AppFile(), "[General]\r\nHue=10\r\n");
+  ::chmod(AppFile().c_str(), 0444);
+  Settings s = Make();
+  s.LoadMainSettings();
+  s.SetInt("General", "Hue", 200);
+  const SettingsSaveResult r = s.SaveSettings();
+  EXPECT_FALSE(r.Written);
+  EXPECT_FALSE(r.UsedUserCopy);
+  EXPECT_FALSE(fs::exists(userDir.path + "kaveli.ini"));
+  EXPECT_EQ(ReadText(AppFile()), "[General]\r\nHue=10\r\n");
 }
 
 TEST_F(SettingsTest, NewerUserCopyWinsUntilTheProgramFolderTakesTheFileAgain) {

@@ -1,13 +1,18 @@
 // Start-up from the settings file and the close that writes it back, against
 // a fake serial line and against the simulated analyzer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <map>
 #include <sstream>
 
 #include "app/app.h"
+#include "app/window_position.h"
+#include "link/com_ports.h"
 #include "core/ini_file.h"
 #include "sim/sim_link.h"
 #include "support/temp_dir.h"
@@ -113,18 +118,93 @@ TEST_F(StartupTest, ClosingWhileDisconnectedSavesNoConnect) {
   EXPECT_FALSE(Saved().ReadBool("General", "Connect", true));
 }
 
-TEST_F(StartupTest, AFailedSaveIsReportedNotSwallowed) {
-  // Both folders run through plain files, so neither can take the file.
+TEST_F(StartupTest, AFailedSaveIsReportedOnceWithoutABox) {
+  // Both folders run through plain files, so neither can take the file; or
+  // the user made the file read-only. Either way one line in the status bar
+  // and the log, and no box to hold up the close.
   appDir.Write("a", "");
   appDir.Write("u", "");
-  AppPorts ports{clock, serial, tcp, dialogs};
-  ports.appFolder = appDir.path + "a/";
-  ports.userConfigFolder = appDir.path + "u/";
-  App blocked(ports);
-  blocked.LoadSettings();
-  blocked.Close();
-  ASSERT_EQ(dialogs.Messages.size(), 1u);
-  EXPECT_NE(dialogs.Messages[0].find("Settings could not be saved"), std::string::npos);
+  appDir.Write("kaveli.ini", "[General]\r\nHue=9\r\n");
+  ::chmod((appDir.path + "kaveli.ini").c_str(), 0444);
+  const struct {
+    std::string AppFolder, UserFolder, Report;
+  } cases[] = {
+      {appDir.path + "a/", appDir.path + "u/",
+       "Can't write to file " + appDir.path + "a/kaveli.ini or " + appDir.path + "u/kaveli.ini"},
+      {appDir.path, userDir.path, "Can't write to file " + appDir.path + "kaveli.ini"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> log;
+    AppPorts ports{clock, serial, tcp, dialogs};
+    ports.appFolder = c.AppFolder;
+    ports.userConfigFolder = c.UserFolder;
+    ports.log = [&log](const std::string& m) { log.push_back(m); };
+    App blocked(ports);
+    blocked.LoadSettings();
+    blocked.Close();
+    blocked.Close();
+    EXPECT_EQ(log, std::vector<std::string>{c.Report});
+    EXPECT_EQ(blocked.status.Text(), c.Report);
+    EXPECT_TRUE(dialogs.Messages.empty());
+  }
+  EXPECT_EQ(test::ReadFile(appDir.path + "kaveli.ini"), "[General]\r\nHue=9\r\n");
+}
+
+// Every integer key that start-up reads, all set to one extreme value, with
+// "Connect" on: nothing overflows (the sanitizers would stop the test), and
+// the lists take a value outside them as their first item, on the Setup page
+// (the settings) and on the link alike.
+TEST_F(StartupTest, ExtremeValuesOfEveryNumericKey) {
+  for (const char* value : {"2147483647", "-2147483648", "0x7FFFFFFF", "0x80000000",
+                            "99999999999", "-1", "256"}) {
+    SCOPED_TRACE(value);
+    std::map<std::string, std::string> sections;
+    for (const SettingDef& def : SettingsTable(kBandscanChannels, appDir.path))
+      if (def.Type == SettingType::Integer)
+        sections[def.Section] += def.Key + "=" + value + "\r\n";
+    std::string file = "[General]\r\nConnect=1\r\n" + sections["General"];
+    for (const auto& [section, keys] : sections)
+      if (section != "General") file += "[" + section + "]\r\n" + keys;
+    appDir.Write("kaveli.ini", file);
+    serial.OpenedDevice.clear();
+    Start();
+    Advance(3000);
+    const LinkSettings& l = app->link.connection.Settings;
+    EXPECT_TRUE(l.RGCON == 0 || l.RGCON == 1);
+    EXPECT_GE(l.ComPortIndex, 0);
+    EXPECT_LT(l.ComPortIndex, kComPortCount);
+    // Serial on the page means a serial link: COM1 when the index was out.
+    if (l.RGCON == 0) {
+      EXPECT_EQ(app->link.connection.ConnectionType(), "COM");
+    }
+    if (std::string(value) == "-1") {
+      EXPECT_EQ(serial.OpenedDevice, "/dev/ttyUSB0");
+    }
+    EXPECT_FALSE(app->tuning.FrequencyText().empty());
+    app->Close();
+    app.reset();
+  }
+}
+
+TEST(WindowPosition, KeptOnTheScreenWithoutOverflow) {
+  constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+  const WindowGeometry g{1280, 1024, 640, 480};
+  struct Case {
+    int Left, Top;
+    PixelPoint Expected;
+  } cases[] = {
+      {1, 1, {1, 1}},
+      {1260, 1004, {1260, 1004}},     // 20 pixels from the edges: stays
+      {1261, 1005, {640, 544}},       // closer: ends at the edges
+      {kMax, kMax, {640, 544}},
+      {kMax - 10, kMax - 19, {640, 544}},
+      {-100, -5, {-100, -5}},         // negative stays
+      {kMin, kMin, {-32768, -32768}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Left) + "," + std::to_string(c.Top));
+    EXPECT_EQ(KeepOnScreen(c.Left, c.Top, g), c.Expected);
+  }
 }
 
 // The same start against the simulated analyzer: what it received and when.

@@ -248,6 +248,25 @@ TEST_F(Interpreter, AMissingFileEndsTheRunSilentlyAnUnreadableOneIsReported) {
   ASSERT_EQ(dialogs.Messages.size(), 1u);
   EXPECT_EQ(dialogs.Messages[0].rfind("Script executing error: Unable to read script file dir.fms", 0),
             0u);
+  // With "Debug mode (stop on errors)" off it is as silent as any other.
+  script.Settings.DebugMode = false;
+  script.ExeScript("dir.fms");
+  EXPECT_FALSE(script.Running());
+  EXPECT_EQ(dialogs.Messages.size(), 1u);
+}
+
+TEST_F(Interpreter, LinesLeaveTheUsersDateAndTimeFormatsAlone) {
+  // The placeholders write their fixed forms; what the program shows keeps
+  // the user's formats, leading zero of the hour included.
+  const FormatSettings saved = Formats();
+  Formats().ShortDateFormat = "dd.mm.yyyy";
+  Formats().LongTimeFormat = "hh:nn:ss";
+  Run("dates.fms", "SET(d,%date)\r\nSET(t,%time)\r\nSET(x,1)\r\n");
+  RunToEnd();
+  EXPECT_EQ(Var("d"), "2024-01-15");
+  EXPECT_TRUE(Var("t").starts_with("12-00-")) << Var("t");
+  EXPECT_EQ(DateTimeToStr(JoinWall(2024, 1, 15, 9, 5, 3)), "15.01.2024 09:05:03");
+  Formats() = saved;
 }
 
 TEST_F(Interpreter, SleepHoldsTheNextLine) {

@@ -32,8 +32,11 @@ TEST(Text, ReadDecimalUsesPointWhateverTheSeparator) {
     const char* text;
     std::optional<double> value;
   } cases[] = {{"   6.8", 6.8}, {"-1.2", -1.2}, {"999.0", 999.0}, {"6,8", std::nullopt},
-               {"6.8 kHz", std::nullopt}, {".5", 0.5}, {"5.", 5.0}, {".", std::nullopt}};
+               {"6.8 kHz", std::nullopt}, {".5", 0.5}, {"5.", 5.0}, {".", std::nullopt},
+               {"1e3", std::nullopt}, {"1E-2", std::nullopt}, {"inf", std::nullopt}};
   for (const auto& c : cases) EXPECT_EQ(ReadDecimal(c.text), c.value) << '"' << c.text << '"';
+  EXPECT_EQ(ReadReading("-1.5"), -1.5f);
+  EXPECT_FALSE(ReadReading("1" + std::string(40, '0')).has_value());  // beyond a float
 }
 
 TEST(Text, IntToDvaAndStrJenCislo) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QFontInfo>
 #include <QImageReader>
 
 #include "gui_app.h"
@@ -75,27 +76,40 @@ TEST_F(QtChartTest, DeviationChartPixels) {
 }
 
 TEST_F(QtChartTest, TextAnchorsRotationAndClip) {
-  QImageCanvas c(200, 120);
+  // Room around every text, and sizes taken from the font itself, so the
+  // test holds whatever the face's metrics.
+  QImageCanvas c(240, 240);
+  const int w = c.TextWidth("Upwards"), h = c.TextHeight();
+  ASSERT_GT(w, h);
   c.Text(100, 10, "Right", {HAlign::Right, VAlign::Top});
-  c.Text(50, 100, "Upwards", {HAlign::Left, VAlign::Top, true, kBlack, MakeColor(0, 255, 0)});
+  c.Text(50, 140, "Upwards", {HAlign::Left, VAlign::Top, true, kBlack, MakeColor(0, 255, 0)});
   c.SetClip(150, 50, 20, 20);
-  c.FillRect(100, 0, 100, 120, kMaroon);
+  c.FillRect(100, 0, 140, 240, kMaroon);
   c.ResetClip();
   const QImage& img = c.Image();
-  EXPECT_GT(InkIn(img, 70, 10, 99, 22), 10);
+  EXPECT_GT(InkIn(img, 100 - c.TextWidth("Right"), 10, 99, 10 + h), 10);
   EXPECT_EQ(InkIn(img, 101, 0, 149, 49), 0);  // nothing right of the anchor, nor outside the clip
-  // Rotated: a box taller than wide, centred on (50, 100), in its green background.
-  int top = 120, bottom = 0, left = 200, right = 0;
-  for (int y = 0; y < 120; ++y)
+  // Rotated: the box is the text's height wide and its width tall, centred
+  // on (50, 140), in its green background.
+  int top = 240, bottom = 0, left = 240, right = 0;
+  for (int y = 0; y < 240; ++y)
     for (int x = 0; x < 100; ++x)
       if (PixelOf(img, x, y) == MakeColor(0, 255, 0)) {
         top = std::min(top, y), bottom = std::max(bottom, y);
         left = std::min(left, x), right = std::max(right, x);
       }
-  EXPECT_GT(bottom - top, right - left);
-  EXPECT_NEAR((top + bottom) / 2.0, 100, 2);
-  EXPECT_NEAR((left + right) / 2.0, 50, 2);
+  EXPECT_NEAR(bottom - top + 1, w, 1);
+  EXPECT_NEAR(right - left + 1, h, 1);
+  EXPECT_NEAR((top + bottom) / 2.0, 140, 1);
+  EXPECT_NEAR((left + right) / 2.0, 50, 1);
   EXPECT_EQ(CountColor(img, kMaroon), 400);
+}
+
+TEST_F(QtChartTest, ChartsUseTheInstalledFixedFace) {
+  // Installed by tools/install-deps.sh; without it every machine would pick
+  // its own face for the chart texts.
+  EXPECT_EQ(QFontInfo(QImageCanvas::ChartFont()).family(), kChartFontFamily);
+  EXPECT_EQ(QFontInfo(QImageCanvas::ChartFont()).pixelSize(), 11);
 }
 
 TEST_F(QtChartTest, SavedFilesOpenInRealReaders) {

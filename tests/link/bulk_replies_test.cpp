@@ -60,7 +60,9 @@ TEST(BulkDecoders, ModulationPowerValue) {
   } cases[] = {{" -1.2", -1.2f},      {"-1.2 dBr", -1.2f}, {"  0.5\r\nmore", 0.5f},
                {"12.345", 12.34f},    {"", kNoPmValue},    {"  999", kNoPmValue},
                {"     ", kNoPmValue}, {"abc", kNoPmValue}, {" 1,5 ", kNoPmValue},
-               {"-", kNoPmValue}};
+               {"-", kNoPmValue},      // exponent forms and non-numbers are unreadable too
+               {"9e99", kNoPmValue},   {"-9e99", kNoPmValue}, {"1e2", kNoPmValue},
+               {"inf", kNoPmValue},    {"nan", kNoPmValue}};
   for (const Case& c : cases) EXPECT_FLOAT_EQ(DecodePmValue(c.body), c.value) << c.body;
 }
 

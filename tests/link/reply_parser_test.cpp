@@ -78,6 +78,12 @@ TEST(ReadingParsers, NumbersWithTheirFallbacks) {
   EXPECT_FLOAT_EQ(ParseKHz("  999.0 kHz"), -1);
   EXPECT_FLOAT_EQ(ParseKHz("  655.0 kHz"), 655);
   EXPECT_FLOAT_EQ(ParseKHz("garbage"), -1);
+  // Every reading stays finite: exponents, infinities and numbers beyond a
+  // float are unreadable.
+  const std::vector<std::string> unreadable = {"-1e99 kHz", "9e99 kHz", "1e2 kHz", "inf kHz",
+                                               "-inf kHz", "nan kHz", "-" + std::string(60, '9') + " kHz"};
+  for (const std::string& body : unreadable)
+    EXPECT_FLOAT_EQ(ParseKHz(body), -1) << body;
   EXPECT_FLOAT_EQ(ParseFrequencyMHz("101.30 MHz"), 101.3f);
   EXPECT_FLOAT_EQ(ParseFrequencyMHz(" 98.50 MHz"), 98.5f);
   EXPECT_FLOAT_EQ(ParseFrequencyMHz("xx"), 0);

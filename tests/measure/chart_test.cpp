@@ -211,6 +211,39 @@ TEST_F(CursorTest, CtrlDragZoomsAndCtrlClickUndoes) {
   EXPECT_EQ(memory.Plots()[0].Y, (Range{0, 20}));
 }
 
+TEST_F(CursorTest, ChangingThePageEndsTheGestureOfTheActiveChart) {
+  Draw();
+  // A zoom made earlier stays; a cursor drag or a zoom drag in progress ends,
+  // and its release on another page acts on nothing.
+  memory.MouseDown(PixelX(2), 30, {.Ctrl = true});
+  memory.MouseUp(PixelX(6), 170, {.Ctrl = true});
+  ASSERT_EQ(memory.Zooms().size(), 1u);
+  for (const Modifiers held : {Modifiers{}, Modifiers{.Ctrl = true}}) {
+    memory.MouseDown(PixelX(3), 100, held);
+    ASSERT_TRUE(memory.Confinement());
+    NoActiveChart();
+    EXPECT_FALSE(memory.CursorShown());
+    EXPECT_FALSE(memory.Zooming());
+    EXPECT_FALSE(memory.Confinement());
+    EXPECT_FALSE(memory.MouseMove(PixelX(8), 60));
+    EXPECT_FALSE(memory.MouseUp(PixelX(8), 60, {.Ctrl = true}));
+    EXPECT_EQ(memory.Zooms().size(), 1u);
+    Draw();
+    EXPECT_EQ(canvas.FindText("N="), nullptr);
+  }
+  // A cursor kept with Shift is no gesture: it stays until the next press.
+  memory.MouseDown(PixelX(3), 100, {});
+  memory.MouseUp(PixelX(3), 100, {.Shift = true});
+  NoActiveChart();
+  EXPECT_TRUE(memory.CursorShown());
+  // A chart gone since its press is never told (the sanitizer watches).
+  {
+    ChartMemory gone = memory;
+    gone.MouseDown(PixelX(3), 100, {});
+  }
+  NoActiveChart();
+}
+
 TEST(Chart, TextsAxesAndSeriesLandOnTheirPixels) {
   RecordingCanvas canvas(400, 200);
   ChartMemory memory;

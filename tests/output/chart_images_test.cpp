@@ -255,7 +255,13 @@ TEST_F(ChartImagesTest, SaveBitmapAsksThenSavesAndMovesTheFolder) {
   dialogs.Answer = dir / "gone/c.bmp";
   images.SaveBitmap(ChartTag::DEV);
   EXPECT_EQ(images.SD1Dir, dir / "gone/");
-  EXPECT_EQ(failures, std::vector<std::string>{"Can'n write to file " + (dir / "gone/c.bmp")});
+  // The typo belongs to the script error only.
+  EXPECT_EQ(failures, std::vector<std::string>{"Can't write to file " + (dir / "gone/c.bmp")});
+
+  // A name with a reading's dot has no extension: JPEG.
+  dialogs.Answer = dir / "pics/DEV 98.50 MHz";
+  images.SaveBitmap(ChartTag::DEV);
+  EXPECT_TRUE(std::filesystem::exists(dir / "pics/DEV 98.50 MHz.jpg"));
 }
 
 TEST_F(ChartImagesTest, PagesWithoutChartAndCancelDoNothing) {

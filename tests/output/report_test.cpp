@@ -286,7 +286,7 @@ class ReportInApp : public test::AppFixture {
   FormatSettings saved_;
 };
 
-TEST_F(ReportInApp, MakeReportSwitchesTheTimeFormatForTheRun) {
+TEST_F(ReportInApp, MakeReportWritesItsOwnTimeFormAndLeavesTheUsers) {
   clock.Set(clock.Now() + JoinWall(2024, 1, 16, 9, 5, 3) - clock.WallNow());
   Formats().ShortDateFormat = "dd/mm/yyyy";
   Formats().LongTimeFormat = "hh:nn:ss";
@@ -297,9 +297,9 @@ TEST_F(ReportInApp, MakeReportSwitchesTheTimeFormatForTheRun) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "40;7"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "MAX: -3.0 dBr"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Measuring time: 0:00:02"), lines.end());
-  // Every later time text of the program has no leading zero.
-  EXPECT_EQ(TimeToStr(clock.WallNow()), "9:05:03");
-  EXPECT_EQ(DateToStr(clock.WallNow()), "2024-01-16");
+  // What the program shows keeps the user's formats, hour with its zero.
+  EXPECT_EQ(TimeToStr(clock.WallNow()), "09:05:03");
+  EXPECT_EQ(DateToStr(clock.WallNow()), "16-01-2024");
 }
 
 TEST_F(ReportInApp, ARelativePathIsInTheProgramFolder) {

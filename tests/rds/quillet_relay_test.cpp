@@ -86,6 +86,21 @@ TEST_F(QuilletRelayTest, GroupsReachTheDecoderAsFramesAndAreNotStored) {
   EXPECT_EQ(app.rds.raw.RawCount(), 1);
 }
 
+TEST_F(QuilletRelayTest, OnlyWellFormedGroupsReachTheDecoder) {
+  ConnectSerial();
+  auto client = StartAndConnect();
+  // Line noise and sections cut by the framing: each would be a frame of
+  // another length and shift every later frame.
+  for (const char* broken : {"2F0104", "2F01040841424344FF", "2F01zz0841424344",
+                             "2F01 40841424344", "---2F01040841424", ""})
+    Receive(Section("G", broken));
+  Receive(Section("G", "D3A3----4142----"));
+  EXPECT_EQ(client->Receive(200), "G:\r\nD3A3----4142----\r\n\r\n");
+  for (const char* group : {"2F01040841424344", "----------------", "d3a3080241424344",
+                            kQuilletReset, kQuilletExit})
+    EXPECT_TRUE(IsRelayGroup(group)) << group;
+}
+
 TEST_F(QuilletRelayTest, CommandsFromTheDecoderAreQueued) {
   ConnectSerial();
   auto client = StartAndConnect();

@@ -135,6 +135,12 @@ TEST_F(RawCaptureTest, SaveWritesLinesAndAnEmptyCaptureAnEmptyFile) {
             "2F01 0408 ---- 4344  0A 100000 01000 ---- 'CD'\r\n");
   EXPECT_FALSE(raw().SaveRawData(folder.Path() + "no/such/folder.txt"));
   EXPECT_TRUE(dialogs.Messages.empty()) << "the script path stays silent";
+  EXPECT_EQ(app.status.Text(), "");
+  // "Save" tells its failure as every save does: in the status bar.
+  dialogs.SaveAnswers.push_back(folder.Path() + "no/such/folder.txt");
+  raw().IAeverButton37Click();
+  EXPECT_EQ(app.status.Text(), "Can't write to file " + folder.Path() + "no/such/folder.txt");
+  EXPECT_TRUE(dialogs.Messages.empty());
 }
 
 // --- Real off-air logs (RDS Spy hex format, recorded from real stations;

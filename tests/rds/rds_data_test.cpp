@@ -198,13 +198,34 @@ TEST_F(RdsStoreTest, SaveDataWritesTheTextBoxWithTheProposedName) {
   EXPECT_TRUE(dialogs.Messages.empty());
 }
 
-TEST_F(RdsStoreTest, SaveDataToAnUnwritablePlaceSaysSo) {
+TEST_F(RdsStoreTest, SaveDataToAnUnwritablePlaceSaysSoInTheStatusBar) {
   dialogs.SaveAnswers.push_back(folder.Path() + "missing/folder/rds.txt");
   app.rds.data.IAeverButton31Click();
   EXPECT_EQ(dialogs.SaveProposals[0], folder.Path()) << "no frequency, no name proposed";
-  ASSERT_EQ(dialogs.Messages.size(), 1u);
-  EXPECT_TRUE(dialogs.Messages[0].starts_with("Can't write " + folder.Path() + "missing"))
-      << dialogs.Messages[0];
+  EXPECT_EQ(app.status.Text(), "Can't write to file " + folder.Path() + "missing/folder/rds.txt");
+  EXPECT_TRUE(dialogs.Messages.empty()) << "no box";
+}
+
+// The rule of every save dialog: a name made from a reading has no
+// extension, gets ".txt", and the user is asked before that name replaces a
+// file the dialog never showed.
+TEST_F(RdsStoreTest, SaveDataAddsTheExtensionAndAsksBeforeReplacing) {
+  ConnectSerial();
+  Receive(Section("Frequency", " 98.50 MHz"));
+  const std::string typed = folder.Path() + "RDS  98.50 MHz";
+  for (int round = 0; round < 3; ++round) dialogs.SaveAnswers.push_back(typed);
+  dialogs.Answers = {false, true};
+  app.rds.data.IAeverButton31Click();  // new file: nothing to ask
+  EXPECT_TRUE(dialogs.Questions.empty());
+  ASSERT_TRUE(std::filesystem::exists(typed + ".txt"));
+  std::filesystem::resize_file(typed + ".txt", 0);
+  app.rds.data.IAeverButton31Click();  // exists: "No" keeps it
+  ASSERT_EQ(dialogs.Questions.size(), 1u);
+  EXPECT_EQ(dialogs.Questions[0], typed + ".txt already exists.\nDo you want to replace it?");
+  EXPECT_EQ(std::filesystem::file_size(typed + ".txt"), 0u);
+  app.rds.data.IAeverButton31Click();  // "Yes" replaces it
+  EXPECT_GT(std::filesystem::file_size(typed + ".txt"), 0u);
+  EXPECT_FALSE(std::filesystem::exists(typed)) << "never taken as having the extension \".50 MHz\"";
 }
 
 }  // namespace

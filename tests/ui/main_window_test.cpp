@@ -9,11 +9,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
 
 #include "app/app.h"
 #include "support/window_fixture.h"
+#include "ui/chart_widget.h"
 #include "ui/main_window.h"
 
 namespace sondaro {
@@ -55,6 +57,22 @@ TEST(MainWindow, ButtonsAndReadoutsFollowTheEngine) {
   disconnect->click();
   connect->click();
   EXPECT_EQ(w.app.status.Text(), "Unable to connect");
+}
+
+TEST(MainWindow, ChangingThePageEndsAChartGesture) {
+  test::Gui();
+  Window w;
+  ChartWidget* chart = w.window.Pages()->widget(0)->findChild<ChartWidget*>();  // deviation
+  ASSERT_TRUE(chart);
+  chart->Picture();  // drawn, so the plot areas are known
+  const QPoint inPlot(274, 100);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(inPlot), chart->mapToGlobal(QPointF(inPlot)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(chart, &press);
+  ASSERT_TRUE(w.app.deviation.Chart.Confinement());
+  w.window.Pages()->setCurrentIndex(1);
+  EXPECT_FALSE(w.app.deviation.Chart.Confinement());
+  EXPECT_FALSE(w.app.deviation.Chart.CursorShown());
 }
 
 }  // namespace

@@ -77,6 +77,26 @@ std::string PositionReadout(double x, double y) {
 
 // ---- ChartMemory --------------------------------------------------------
 
+namespace {
+// The chart a press last started a cursor or zoom in; all on the GUI thread.
+ChartMemory* activeChart = nullptr;
+}  // namespace
+
+ChartMemory::~ChartMemory() {
+  if (activeChart == this) activeChart = nullptr;
+}
+
+void ChartMemory::Deactivate() {
+  if (state_ != State::Cursor && state_ != State::Zooming) return;
+  state_ = State::Idle;
+  active_ = -1;
+}
+
+void NoActiveChart() {
+  if (activeChart) activeChart->Deactivate();
+  activeChart = nullptr;
+}
+
 const ChartMemory::PlotRecord* ChartMemory::Active() const {
   if (active_ < 0 || active_ >= static_cast<int>(plots_.size())) return nullptr;
   return &plots_[active_];
@@ -98,6 +118,7 @@ bool ChartMemory::MouseDown(int x, int y, Modifiers m) {
     active_ = static_cast<int>(i);
     pointer_ = dragStart_ = {x, y};
     state_ = m.Ctrl ? State::Zooming : State::Cursor;
+    activeChart = this;
     return true;
   }
   return redraw;

@@ -100,8 +100,14 @@ class ChartMemory {
     std::optional<Range> YRight;
   };
 
+  ChartMemory() = default;
+  ChartMemory(const ChartMemory&) = default;  // a copy is never the active chart
+  ChartMemory& operator=(const ChartMemory&) = default;
+  ~ChartMemory();
+
   // Mouse events in chart pixels. Each answers whether the chart must be
-  // redrawn.
+  // redrawn. A press that starts a cursor or a zoom makes this the active
+  // chart.
   bool MouseDown(int x, int y, Modifiers m);
   bool MouseMove(int x, int y);
   bool MouseUp(int x, int y, Modifiers m);
@@ -123,6 +129,9 @@ class ChartMemory {
   void UndoZoom(int plot) { zooms_.erase(plot); }
   // Forgets cursor and zoom, as after the chart's data were replaced.
   void Reset();
+  // Ends a cursor or zoom gesture in progress; zooms already made and a
+  // cursor kept with Shift stay.
+  void Deactivate();
 
  private:
   friend class Chart;
@@ -136,6 +145,11 @@ class ChartMemory {
   int active_ = -1;
   PixelPoint pointer_, dragStart_;
 };
+
+// Tells the chart layer that no chart is active any more (another page was
+// chosen): the gesture of the active chart ends, and a release that arrives
+// later acts on nothing.
+void NoActiveChart();
 
 class Chart {
  public:
