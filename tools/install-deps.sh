@@ -11,6 +11,8 @@ packages=(
   xvfb xauth socat imagemagick
   libqt6svg6
   netcat-openbsd
+  prometheus-cpp-dev
+  python3-prometheus-client
 )
 
 missing=()

@@ -34,6 +34,7 @@ App::App(AppPorts ports)
   WireShell();
   WireReport();
   WireScheduler();
+  WireMetrics();
 }
 
 App::~App() { Close(); }
