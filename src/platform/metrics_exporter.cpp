@@ -45,6 +45,15 @@ class Families {
 
 double Flag(bool b) { return b ? 1 : 0; }
 
+// A label value: UTF-8; the serialiser escapes backslash, quote and line
+// feed, and no other control character may stand raw in a line.
+std::string Label(const std::string& text) {
+  std::string s = Latin1ToUtf8(text);
+  for (char& c : s)
+    if (static_cast<unsigned char>(c) < 32 && c != '\n' && c != '\t') c = '.';
+  return s;
+}
+
 }  // namespace
 
 std::string Latin1ToUtf8(const std::string& text) {
@@ -95,10 +104,7 @@ std::vector<MetricFamily> MetricFamilies(const MonitorSnapshot& s) {
   f.Gauge("sondaro_rds_block_error_ratio", "Share of RDS blocks lost", s.BlockErrorRatio60s,
           {{"window", "60s"}});
   f.Gauge("sondaro_rds_info", "Decoded RDS values of the tuned station", 1.0,
-          {{"pi", Latin1ToUtf8(s.Pi)},
-           {"ps", Latin1ToUtf8(s.Ps)},
-           {"pty", Latin1ToUtf8(s.Pty)},
-           {"rt", Latin1ToUtf8(s.Rt)}});
+          {{"pi", Label(s.Pi)}, {"ps", Label(s.Ps)}, {"pty", Label(s.Pty)}, {"rt", Label(s.Rt)}});
   return f.Take();
 }
 

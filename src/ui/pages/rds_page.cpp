@@ -151,7 +151,6 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   bler_ = new QLabel;
   bler_->setAlignment(Qt::AlignCenter);
   log_ = new QCheckBox("Log groups");
-  log_->setToolTip("Appends every received group to \"RDS Groups <date>.txt\"");
   auto* folder = new QPushButton("Log Folder...");
   monitorLayout->addWidget(bler_);
   monitorLayout->addWidget(log_);
