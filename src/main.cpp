@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
   if (!options.Errors.empty()) {
     std::fprintf(stderr,
                  "usage: sondaro [--headless] [--simulate [--sim-world FILE] [--sim-model M40|M140]]\n"
-                 "               [--socket-port N [--socket-address ADDR]] [script.fms]\n");
+                 "               [--socket-port N [--socket-address ADDR]]\n"
+                 "               [--metrics-port N [--metrics-address ADDR]] [script.fms]\n");
     return 2;
   }
   return sondaro::RunProgram(argc, argv, options);

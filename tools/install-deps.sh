@@ -15,6 +15,8 @@ packages=(
   python3-pyftpdlib
   mpg123
   fontconfig fonts-dejavu-core
+  prometheus-cpp-dev
+  python3-prometheus-client
 )
 
 missing=()

@@ -39,6 +39,7 @@ App::App(AppPorts ports)
   WireScheduler();
   WireFtp();
   WireRecorder();
+  WireMetrics();
 }
 
 App::~App() { Close(); }

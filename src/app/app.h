@@ -11,6 +11,7 @@
 #include "core/audio_input.h"
 #include "core/clock.h"
 #include "core/ftp_client.h"
+#include "core/monitor.h"
 #include "core/ports.h"
 #include "core/shell.h"
 #include "core/timer.h"
@@ -126,6 +127,11 @@ class App {
   AlarmOutputs alarms{timers, link.queue, link.state, status};
   Scheduler scheduler{timers, automation.script, automation.Host()};
   Settings settings;  // kaveli.ini; owners bind their values in their Wire*
+  // Unattended monitoring: the [Metrics] keys, and the endpoint that gets a
+  // snapshot after every parser tick (null: none).
+  MetricsSettings metrics;
+  MonitorSink* monitorSink = nullptr;
+  [[nodiscard]] MonitorSnapshot BuildMonitorSnapshot() const;
 
  private:
   void WireLink();
@@ -141,11 +147,13 @@ class App {
   void WireScheduler();
   void WireFtp();
   void WireRecorder();
+  void WireMetrics();
   std::unique_ptr<ScriptHost> MakeScriptHost();
   void SaveSettingsOnClose();
   void RunCloseStep(const char* name, const std::function<void()>& step);
   std::vector<std::string> closeFailures_;
   bool closed_ = false;
+  long long rdsGroups_ = 0;  // raw groups received since start
   bool linkUpAtClose_ = false;  // "Connect" is saved as the link was before closing
 };
 

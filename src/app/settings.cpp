@@ -126,6 +126,13 @@ std::vector<SettingDef> SettingsTable(int stationCount, const std::string& appFo
     t.back().Quoted = true;
   }
 
+  // Our own: the metrics endpoint and the RDS group log, written only once set.
+  for (auto [section, key] : {std::pair{"Metrics", "Port"}, {"Metrics", "Address"},
+                              {"RdsGroupLog", "Enabled"}, {"RdsGroupLog", "Folder"}}) {
+    add(section, key, T::String, "", L::Dialogs);
+    t.back().OnlyWhenSet = true;
+  }
+
   // Device path per serial port name, for ports the built-in mapping does
   // not reach (a pseudo-terminal, a udev alias).
   for (int n = 1; n <= kSerialDeviceKeys; ++n) {

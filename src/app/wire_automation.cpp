@@ -154,6 +154,9 @@ class AppScriptHost final : public ScriptHost {
     r.RdsEON = rds.EON;
     r.RdsAF = rds.AF;
     r.RdsErrors = ErrorsAndWarnings(rds);
+    const Millis now = app_.GetClock().Now();
+    r.RdsBler = app_.rds.bler.Text(now, BlockErrorRate::kShortWindow);
+    r.RdsBler60 = app_.rds.bler.Text(now, BlockErrorRate::kLongWindow);
   }
   std::string GetStationDetail(int selector, long long station) const override {
     return app_.bandscan.GetStationDetail(selector, station);

@@ -148,6 +148,9 @@ constexpr Placeholder kTable[] = {
     {"%rdseon", [](const Chain& c) { return c.R().RdsEON; }},
     {"%rdsaf", [](const Chain& c) { return c.R().RdsAF; }},
     {"%rdserr", [](const Chain& c) { return c.R().RdsErrors; }},
+    // Our own two, placed before "%rds" so that it cannot take them.
+    {"%rdsbler60", [](const Chain& c) { return c.R().RdsBler60; }},
+    {"%rdsbler", [](const Chain& c) { return c.R().RdsBler; }},
     {"%rds_", [](const Chain& c) { return StrJenCislo(Lead(c.R().RdsDeviationText)); }},
     {"%rds", [](const Chain& c) { return Lead(c.R().RdsDeviationText); }},
     {"%cr", [](const Chain&) { return std::string(kCrLf); }},

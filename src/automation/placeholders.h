@@ -36,6 +36,8 @@ struct ScriptReadings {
   std::string RdsPI, RdsPS, RdsRT, RdsCT, RdsPTYN, RdsPTY, RdsECC, RdsMS, RdsTP, RdsTA, RdsDI;
   std::array<std::string, 4> GroupStatsA, GroupStatsB;
   std::string RdsEON, RdsAF, RdsErrors;
+  // Block error rate in percent over the last 10 s / minute, "-" without groups.
+  std::string RdsBler, RdsBler60;
 };
 
 struct PlaceholderSources {

@@ -80,6 +80,7 @@ void BulkReplies::Capture(const std::string& body) {
 void BulkReplies::RawGroup(const std::string& body) {
   const bool scanning = Ask(hooks.BandscanRunning);
   if (scanning) ApplyGroupToBandscanIdentity(body, state_.BandscanPiText, state_.BandscanPsText);
+  else if (hooks.GroupReceived) hooks.GroupReceived(body);
   if (hooks.SendToQuillet) hooks.SendToQuillet(body);
   const int count = hooks.RawCount ? hooks.RawCount() : 0;
   if (!Ask(hooks.QuilletRunning) && count < kRawGroupCapacity && !scanning && hooks.StoreRawGroup)

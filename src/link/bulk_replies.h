@@ -47,6 +47,8 @@ class BulkReplies {
     std::function<int()> RawCount;
     std::function<void(const std::string&)> StoreRawGroup;
     std::function<void()> RawGroupFull;
+    // Every group of the stream, outside a bandscan, before the others see it.
+    std::function<void(const std::string&)> GroupReceived;
   };
 
   BulkReplies(Clock& clock, MeasurementState& state, CommandQueue& queue);

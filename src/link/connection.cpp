@@ -82,6 +82,7 @@ void Connection::BitBtn2Click() {
       return;
     }
     connectionType_ = "COM";
+    ++linkUps_;
     if (hooks.LinkUp) hooks.LinkUp();
     status_.SetText("");
   } else {
@@ -150,6 +151,7 @@ void Connection::TCPClientRead(const std::string& chunk) {
 void Connection::TCPClientConnected() {
   tcpAttemptRunning_ = false;
   connectionType_ = "TCP";
+  ++linkUps_;
   // A background retry that succeeds brings the link up while the buttons
   // show Idle; show it as connected so the user can close it again.
   SetButtons(true);

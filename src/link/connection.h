@@ -68,6 +68,8 @@ class Connection {
   [[nodiscard]] LampColour TxLamp() const { return tx_; }
   [[nodiscard]] LampColour RxLamp() const { return rx_; }
   [[nodiscard]] bool TcpRetryPending() const { return retryTimer_.Enabled(); }
+  // How often the link has come up (serial opened, TCP connected) since start.
+  [[nodiscard]] int LinkUps() const { return linkUps_; }
   LinkSettings Settings;
   Hooks hooks;
 
@@ -86,6 +88,7 @@ class Connection {
   std::string receiveBuffer_;
   bool connectEnabled_ = true;
   bool tcpAttemptRunning_ = false;  // an attempt not yet established
+  int linkUps_ = 0;
   std::string tcpHost_;
   int tcpPort_ = 23;
   LampColour tx_ = LampColour::Maroon;

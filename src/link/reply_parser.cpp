@@ -95,6 +95,11 @@ const std::map<std::string, ReplyParser::Route>& ReplyParser::Table() {
 }
 
 void ReplyParser::Timer12Timer() {
+  Tick();
+  if (hooks.TickDone) hooks.TickDone();
+}
+
+void ReplyParser::Tick() {
   state_.LastActivity = clock_.Now();
   FrameScan scan = ScanFrame(buffer_);
   if (!scan.HeaderFound) {

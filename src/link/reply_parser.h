@@ -63,6 +63,7 @@ class ReplyParser {
     std::function<void()> RefreshMpxChart;     // VymalujMPX(1, PaintBox5)
     std::function<void()> SetNormalStep;       // SetasNormal2Click
     std::function<void()> OffsetCheck;         // carrier-offset check
+    std::function<void()> TickDone;            // after every tick, whatever it did
   };
 
   ReplyParser(TimerSet& timers, View& view, MeasurementState& state, Readouts& readouts,
@@ -102,6 +103,7 @@ class ReplyParser {
   void OnRawGroup(const std::string& body);
   void OnMemoryDump(const std::string& body);
 
+  void Tick();
   void DropStalledFront(std::optional<std::size_t> headerEnd);
   [[nodiscard]] bool Online() const { return hooks.OnlineChecked && hooks.OnlineChecked(); }
   [[nodiscard]] bool MpxRun() const { return hooks.MpxRunActive && hooks.MpxRunActive(); }

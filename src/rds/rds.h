@@ -8,6 +8,8 @@
 #include "core/shell.h"
 #include "core/view.h"
 #include "link/device_link.h"
+#include "rds/block_error_rate.h"
+#include "rds/group_log.h"
 #include "rds/quillet_relay.h"
 #include "rds/raw_capture.h"
 #include "rds/rds_data.h"
@@ -22,12 +24,15 @@ class RdsSubsystem {
       : textDialog(dialogs, appFolder),
         data(view, link.queue, link.state, textDialog),
         raw(view, link.queue, link.state, textDialog, data, appFolder),
-        relay(network, shell, dialogs, link.queue, raw, appFolder, relayPort) {}
+        relay(network, shell, dialogs, link.queue, raw, appFolder, relayPort),
+        groupLog(appFolder) {}
 
   TextFileDialog textDialog;  // SD3Dir
   RdsStore data;
   RawCapture raw;
   QuilletRelay relay;
+  BlockErrorRate bler;   // lost blocks of the stream, last 10 s and minute
+  RdsGroupLog groupLog;  // every group to a daily file
 };
 
 }  // namespace sondaro

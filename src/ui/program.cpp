@@ -19,6 +19,7 @@
 #include "core/formats.h"
 #include "platform/exit_watchdog.h"
 #include "platform/instance_guard.h"
+#include "platform/metrics_exporter.h"
 #include "platform/qpainter_canvas.h"
 #include "platform/curl_ftp_client.h"
 #include "platform/qt_audio_input.h"
@@ -30,6 +31,7 @@
 #include "platform/qt_tcp_server.h"
 #include "platform/qt_timer_host.h"
 #include "ui/main_window.h"
+#include "ui/metrics_start.h"
 #include "ui/script_panel.h"
 #include "ui/menu_style.h"
 #include "ui/shell_front.h"
@@ -54,6 +56,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
     else if (a == "--sim-model") value(o.SimModel);
     else if (a == "--socket-port") value(o.SocketPort);
     else if (a == "--socket-address") value(o.SocketAddress);
+    else if (a == "--metrics-port") value(o.MetricsPort);
+    else if (a == "--metrics-address") value(o.MetricsAddress);
     else if (a.rfind("--", 0) == 0) o.Errors.push_back("unknown option " + a);
     else if (o.ScriptFile.empty()) o.ScriptFile = a;
     else o.Errors.push_back("only one script file may be given");
@@ -186,6 +190,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
 
   QImageCanvas chartBitmap;  // the one off-screen bitmap of chart images
   QtClipboard clipboard;
+  MetricsExporter metrics;  // outlives the App that feeds it
   AppPorts ports{clock, *serialPort, *tcpClient, dialogs, &network, appFolder, &shell};
   ports.bitmap = &chartBitmap;
   ports.clipboard = &clipboard;
@@ -233,6 +238,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
       app.status.SetText(m);
       std::fprintf(stderr, "sondaro: %s\n", m.c_str());
     };
+  StartMetrics(app, options, metrics);
   const int code = qapp->exec();
   app.Close();
   for (const std::string& f : app.CloseFailures()) std::fprintf(stderr, "sondaro: close: %s\n", f.c_str());

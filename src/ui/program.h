@@ -13,6 +13,8 @@ struct ProgramOptions {
   std::string ScriptFile;  // the one plain parameter
   // --socket-port N, --socket-address A: socket control for this run only.
   std::string SocketPort, SocketAddress;
+  // --metrics-port N, --metrics-address A: the metrics endpoint for this run.
+  std::string MetricsPort, MetricsAddress;
   std::vector<std::string> Errors;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/pages/rds_page.h"
 
+#include <QFileDialog>
+#include <QTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -142,6 +144,18 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   for (QWidget* w : std::initializer_list<QWidget*>{run_, stop_, clear, view, save, counter_, quillet})
     rawColumn->addWidget(w);
   column->addWidget(raw);
+
+  // Our own: the share of lost blocks, and every group to a daily file.
+  auto* monitor = new QGroupBox("Block Errors");
+  auto* monitorLayout = new QVBoxLayout(monitor);
+  bler_ = new QLabel;
+  bler_->setAlignment(Qt::AlignCenter);
+  log_ = new QCheckBox("Log groups");
+  auto* folder = new QPushButton("Log Folder...");
+  monitorLayout->addWidget(bler_);
+  monitorLayout->addWidget(log_);
+  monitorLayout->addWidget(folder);
+  column->addWidget(monitor);
   column->addStretch(1);
   row->addWidget(side);
 
@@ -153,8 +167,29 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   connect(view, &QPushButton::clicked, this, [this] { app_.rds.raw.GradBtn44Click(); });
   connect(save, &QPushButton::clicked, this, [this] { app_.rds.raw.IAeverButton37Click(); });
   connect(quillet, &QPushButton::clicked, this, [this] { app_.rds.relay.GradBtn20Click(); });
+  connect(log_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on != app_.rds.groupLog.Enabled()) app_.rds.groupLog.SetEnabled(on);
+  });
+  connect(folder, &QPushButton::clicked, this, [this] {
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, "RDS Group Log Folder", FromLatin1(app_.rds.groupLog.Folder()));
+    if (chosen.isEmpty()) return;
+    app_.rds.groupLog.SetFolder(ToLatin1(chosen));
+    Refresh(Area::RawRds);
+  });
+  // The windows slide with time, also while no group arrives.
+  auto* blerTimer = new QTimer(this);
+  connect(blerTimer, &QTimer::timeout, this, [this] { RefreshBler(); });
+  blerTimer->start(1000);
   Refresh(Area::Rds);
   Refresh(Area::RawRds);
+}
+
+void RdsPage::RefreshBler() {
+  const Millis now = app_.GetClock().Now();
+  const BlockErrorRate& b = app_.rds.bler;
+  bler_->setText(FromLatin1("10 s: " + b.Text(now, BlockErrorRate::kShortWindow) + " %\n60 s: " +
+                            b.Text(now, BlockErrorRate::kLongWindow) + " %"));
 }
 
 void RdsPage::Refresh(Area area) {
@@ -166,6 +201,11 @@ void RdsPage::Refresh(Area area) {
     QFont f = run_->font();
     f.setBold(app_.rds.raw.RawCapturing);
     run_->setFont(f);
+    RefreshBler();
+    log_->setChecked(app_.rds.groupLog.Enabled());
+    const std::string& folder = app_.rds.groupLog.Folder();
+    log_->setToolTip(FromLatin1("Appends every received group to \"RDS Groups <date>.txt\" in " +
+                                (folder.empty() ? app_.AppFolder() : folder)));
   }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The "RDS/RBDS" page: the decoded values, group statistics and consistency
 // report in a read-only text box; "Acquire", "Save Data"; the "Get Raw Data"
-// box with the capture buttons, its byte counter and "Use Quillet".
+// box with the capture buttons, its byte counter and "Use Quillet"; the
+// block error rate and the daily group log.
+#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,6 +43,9 @@ class RdsPage : public Page {
   QLabel* counter_;
   QPushButton* run_;
   QPushButton* stop_;
+  QLabel* bler_;
+  QCheckBox* log_;
+  void RefreshBler();
 };
 
 }  // namespace sondaro
