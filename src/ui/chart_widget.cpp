@@ -62,7 +62,7 @@ void ChartWidget::paintEvent(QPaintEvent*) {
 
 // Back on its page: a gesture that the page change ended leaves no cursor.
 void ChartWidget::showEvent(QShowEvent*) {
-  dirty_ = true;
+  refreshed_ = false;
   FollowPointerShape();
 }
 
