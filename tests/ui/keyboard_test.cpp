@@ -104,7 +104,7 @@ TEST(Keyboard, SetupPageTabOrder) {
   while (!walk.isEmpty() && walk.first().startsWith("outside ")) walk.removeFirst();
   EXPECT_EQ(walk.join(" | ").toStdString(),
             "Serial RS232 | list COM1 | List... | Connect | Debug mode (stop on errors) | "
-            "Register Script Files (*.fms) | list Measuring | "
+            "Register Script Files (*.fms) | Include RDS data in Bandscan | list Measuring | "
             "Enable 50 kHz tuning step (requires restart) | Save Settings | spin | US PTY Code | "
             "Apply | Use System Font (requires restart)");
 }
