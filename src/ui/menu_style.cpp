@@ -26,6 +26,28 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
   return s;
 }
 
+// Push buttons: a gradient from white to the theme colour, darker while
+// pressed, framed in grey.
+void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
+                              const QWidget* widget) const {
+  if (element != PE_PanelButtonCommand) {
+    QProxyStyle::drawPrimitive(element, option, p, widget);
+    return;
+  }
+  const QRect r = option->rect.adjusted(0, 0, -1, -1);
+  const bool down = option->state & (State_Sunken | State_On);
+  const QColor theme = ThemeColour();
+  QLinearGradient g(r.topLeft(), r.bottomLeft());
+  g.setColorAt(0, down ? theme : QColor(Qt::white));
+  g.setColorAt(1, down ? theme.darker(125) : theme);
+  p->save();
+  p->setRenderHint(QPainter::Antialiasing);
+  p->setBrush(g);
+  p->setPen(option->state & State_HasFocus ? theme.darker(200) : kFrameGrey);
+  p->drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+  p->restore();
+}
+
 void MenuStyle::DrawSeparator(const QStyleOptionMenuItem& item, QPainter* p) const {
   const QRect r = item.rect;
   const int y = r.center().y();

@@ -1,5 +1,6 @@
 #pragma once
-// The program's own menu look: 22-pixel items 32 pixels wider than the
+// The program's own look: push buttons on a white-to-theme gradient, and
+// menus with 22-pixel items 32 pixels wider than the
 // platform's, on the theme's side bar; the highlighted item framed in grey
 // with white text; separators that carry a caption show it right-aligned
 // before their line.
@@ -21,6 +22,8 @@ class MenuStyle final : public QProxyStyle {
                          const QWidget* widget) const override;
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override;
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
 
  private:
   void DrawSeparator(const QStyleOptionMenuItem& item, QPainter* p) const;
