@@ -71,15 +71,15 @@ TEST(InstanceHandOff, SecondStartHandsItsScriptToTheFirst) {
   for (unsigned char c : dir.Path()) sum += c;
   const std::string socket = (fs::temp_directory_path() / ("Sondaro_(" + std::to_string(sum) + ")-" +
                                                           std::to_string(::getuid()))).string();
-  ASSERT_TRUE(WaitForFile(socket, 30s));
+  ASSERT_TRUE(WaitForFile(socket, 60s));
   const pid_t second = Spawn(program, {dir / "hand.fms"});
   ASSERT_GT(second, 0);
-  EXPECT_EQ(WaitExit(second, 20s), 0);
-  EXPECT_TRUE(WaitForFile(dir / "handed.txt", 20s));
+  EXPECT_EQ(WaitExit(second, 60s), 0);
+  EXPECT_TRUE(WaitForFile(dir / "handed.txt", 60s));
   EXPECT_EQ(test::ReadFile(dir / "handed.txt"), "handed over");
 
   ::kill(first, SIGTERM);
-  EXPECT_EQ(WaitExit(first, 20s), 0);
+  EXPECT_EQ(WaitExit(first, 60s), 0);
   EXPECT_NE(test::ReadFile(dir / "kaveli.ini").find("Hue=12"), std::string::npos);
 }
 
