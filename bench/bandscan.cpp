@@ -3,22 +3,18 @@
 // QPainter canvas. Targets: processing well under 1 ms, a drawing under 5 ms.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 #include "link/device_link.h"
 #include "link/mode_tuning.h"
 #include "measure/bandscan.h"
 #include "platform/qpainter_canvas.h"
+#include "drawing_bench.h"
 #include "support/fakes.h"
 
 namespace sondaro {
 namespace {
 
-class NoView final : public View {
- public:
-  void Changed(Area) override {}
-  void Repaint(ChartTag) override {}
-};
+using bench::NoView;
 
 // A band with carriers every 1.3 MHz, their neighbours' spill and noise
 // between them, as a dBuV analyzer reports it.
@@ -38,11 +34,7 @@ ChannelReadings Band() {
 
 struct Scan {
   Scan() {
-    static int argc = 1;
-    static char name[] = "bench_bandscan";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
+    bench::EnsureOffscreenApp();
     link.state.LevelInDbuv = true;
     b.BandscanReadings = Band();
     b.RandomBit = [] { return 1; };

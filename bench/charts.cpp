@@ -3,7 +3,6 @@
 // well within one frame (16 ms).
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 #include "core/formats.h"
 #include "link/device_link.h"
@@ -11,25 +10,18 @@
 #include "measure/modulation_power.h"
 #include "output/chart_images.h"
 #include "platform/qpainter_canvas.h"
+#include "drawing_bench.h"
 #include "support/fakes.h"
 
 namespace sondaro {
 namespace {
 
-class NoView final : public View {
- public:
-  void Changed(Area) override {}
-  void Repaint(ChartTag) override {}
-};
+using bench::NoView;
 
 // One engine with a full histogram and a full 30-minute power window.
 struct Charts {
   Charts() {
-    static int argc = 1;
-    static char name[] = "bench_charts";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
+    bench::EnsureOffscreenApp();
     HistogramCounts bins{};
     for (int i = 0; i < kHistogramBins; ++i) bins[i] = 30000 / (1 + std::abs(i - 55));
     dev.StoreHistogram(bins);

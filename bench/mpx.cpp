@@ -4,32 +4,24 @@
 // under 0.3 ms and within 20 times the transforms; each chart under 2 ms.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 #include "link/device_link.h"
 #include "measure/mpx/mpx.h"
 #include "platform/qpainter_canvas.h"
 #include "sim/mpx.h"
+#include "drawing_bench.h"
 #include "support/fakes.h"
 
 namespace sondaro {
 namespace {
 
-class NoView final : public View {
- public:
-  void Changed(Area) override {}
-  void Repaint(ChartTag) override {}
-};
+using bench::NoView;
 
 // A stereo station with tones, pilot and RDS, demodulated a few times so
 // that every history is full.
 struct Station {
   Station() {
-    static int argc = 1;
-    static char name[] = "bench_mpx";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
+    bench::EnsureOffscreenApp();
     sim::Modulation m;
     m.PilotKHz = 6.8;
     m.RdsKHz = 3.5;
