@@ -4,6 +4,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${FUZZ_SECONDS:-20}
 BUILD=build/fuzz
+# The targets build the program's objects; they get folders of their own,
+# never the user's home or settings.
+env_root="$PWD/$BUILD/env"
+mkdir -p "$env_root"/{home,config,runtime,tmp}
+chmod 700 "$env_root/runtime"
+export HOME="$env_root/home" XDG_CONFIG_HOME="$env_root/config" \
+  XDG_RUNTIME_DIR="$env_root/runtime" TMPDIR="$env_root/tmp"
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSONDARO_FUZZ=ON -DSONDARO_GUI=OFF -DSONDARO_TESTS=OFF > /dev/null
 cmake --build "$BUILD" -j"${JOBS:-2}" > /dev/null

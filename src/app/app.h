@@ -93,6 +93,9 @@ class App {
   // What the program around the engine adds to the close path.
   struct CloseHooks {
     std::function<void()> StartExitWatchdog;  // step 2: ends a close that hangs
+    // Without a window (headless): ends the event loop once a script or a
+    // scheduled task has closed the program.
+    std::function<void()> QuitEventLoop;
   } closeHooks;
   // Close steps that failed ("name: reason"), for the log.
   [[nodiscard]] const std::vector<std::string>& CloseFailures() const { return closeFailures_; }

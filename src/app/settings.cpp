@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <unistd.h>
 
 #include "core/text.h"
 
@@ -29,6 +30,12 @@ std::string DefaultUserFolder() {
   if (const char* home = std::getenv("HOME"); home && home[0] == '/')
     return std::string(home) + "/.config/sondaro/";
   return {};
+}
+
+// A folder the program may create kaveli.ini in. A folder path that runs
+// through a plain file or a read-only mount fails here too.
+bool FolderWritable(const std::string& folder) {
+  return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 }  // namespace
@@ -144,7 +151,8 @@ std::vector<SettingDef> SettingsTable(int stationCount, const std::string& appFo
 
 Settings::Settings(std::string appFolder, std::string userFolder)
     : appFolder_(std::move(appFolder)),
-      userFolder_(userFolder.empty() ? DefaultUserFolder() : std::move(userFolder)) {
+      userFolder_(userFolder.empty() ? DefaultUserFolder() : std::move(userFolder)),
+      usesUserFolder_(!FolderWritable(appFolder_) && !userFolder_.empty()) {
   Rebuild();
 }
 
@@ -202,24 +210,8 @@ void Settings::SetBool(std::string_view section, std::string_view key, bool valu
 }
 
 IniFile Settings::ReadFile() {
-  namespace fs = std::filesystem;
-  const std::string app = FilePath();
-  std::string chosen = app;
-  if (!userFolder_.empty()) {
-    const std::string user = UserFilePath();
-    std::error_code userEc, appEc;
-    if (fs::exists(user, userEc)) {
-      if (!fs::exists(app, appEc)) {
-        chosen = user;
-      } else {
-        const auto userTime = fs::last_write_time(user, userEc);
-        const auto appTime = fs::last_write_time(app, appEc);
-        if (!userEc && !appEc && userTime > appTime) chosen = user;
-      }
-    }
-  }
-  loadedFrom_ = chosen;
-  return IniFile::Load(chosen);
+  loadedFrom_ = ActiveFilePath();
+  return IniFile::Load(loadedFrom_);
 }
 
 void Settings::ReadKeys(const IniFile& ini, SettingsLoad load) {
@@ -277,7 +269,7 @@ SettingsSaveResult Settings::SaveSettings() {
   Rebuild();
   // Written into what the file holds now, so keys and lines the table does
   // not know (hand edits, stations beyond the count) stay.
-  IniFile ini = IniFile::Load(loadedFrom_.empty() ? FilePath() : loadedFrom_);
+  IniFile ini = IniFile::Load(ActiveFilePath());
   for (const SettingDef& def : table_) {
     std::string value = OneLine(GetString(def.Section, def.Key));
     if (def.OnlyWhenSet && value.empty()) continue;
@@ -286,18 +278,13 @@ SettingsSaveResult Settings::SaveSettings() {
     if (def.Quoted) value = "\"" + value + "\"";
     ini.WriteString(def.Section, def.Key, value);
   }
-  result.Path = FilePath();
-  if (ini.Save(result.Path)) {
-    result.Written = true;
-    return result;
+  result.Path = ActiveFilePath();
+  result.UsedUserCopy = usesUserFolder_;
+  if (usesUserFolder_) {
+    std::error_code ec;
+    std::filesystem::create_directories(userFolder_, ec);
   }
-  // A read-only file is the user's word that the settings stay as they are;
-  // a per-user copy would overrule it at the next start.
-  if (userFolder_.empty() || IsReadOnlyFile(result.Path)) return result;
-  std::error_code ec;
-  std::filesystem::create_directories(userFolder_, ec);
-  result.Path = UserFilePath();
-  result.UsedUserCopy = true;
+  // A read-only file is the user's word that the settings stay as they are.
   result.Written = ini.Save(result.Path);
   return result;
 }

@@ -40,11 +40,12 @@
 //   n = 1..48; [SerialDevices] COM1..COM256 (device path overrides of the
 //   serial port list, written only when set).
 //
-// Where the file lives: AppFolder + "kaveli.ini". When that cannot be
-// written (a system-wide installation), the settings go to a per-user copy,
-// $XDG_CONFIG_HOME/sondaro/kaveli.ini (~/.config/sondaro/kaveli.ini), and
-// that copy is read at the next start while it is newer than the one in
-// AppFolder (or the one in AppFolder is missing).
+// Where the file lives, decided once when the store is made: AppFolder +
+// "kaveli.ini" wherever the program folder is writable (a missing file there
+// means a fresh start, whatever other copies exist). Only where the folder
+// cannot be written (a system-wide installation) the per-user file
+// $XDG_CONFIG_HOME/sondaro/kaveli.ini (~/.config/sondaro/kaveli.ini) is used,
+// for reading and writing alike.
 #include <functional>
 #include <map>
 #include <string>
@@ -83,7 +84,7 @@ enum class SettingsStage { MainValues, MainConnect, MainApply, Scheduler, Dialog
 // Where SaveSettings put the file.
 struct SettingsSaveResult {
   bool Written = false;
-  bool UsedUserCopy = false;  // AppFolder was not writable
+  bool UsedUserCopy = false;  // the per-user file is the one in use
   std::string Path;           // file written, or the last one tried
 };
 
@@ -120,7 +121,13 @@ class Settings {
 
   [[nodiscard]] std::string FilePath() const { return appFolder_ + kSettingsFileName; }
   [[nodiscard]] std::string UserFilePath() const { return userFolder_ + kSettingsFileName; }
-  // The file the last load read (FilePath or UserFilePath).
+  // The one file read and written: FilePath, or UserFilePath where the
+  // program folder cannot be written.
+  [[nodiscard]] std::string ActiveFilePath() const {
+    return usesUserFolder_ ? UserFilePath() : FilePath();
+  }
+  [[nodiscard]] bool UsesUserFolder() const { return usesUserFolder_; }
+  // The file the last load read (ActiveFilePath once loaded).
   [[nodiscard]] const std::string& LoadedFrom() const { return loadedFrom_; }
   [[nodiscard]] bool Loaded() const { return loaded_; }
   [[nodiscard]] const std::string& AppFolder() const { return appFolder_; }
@@ -139,6 +146,7 @@ class Settings {
 
   std::string appFolder_;
   std::string userFolder_;
+  bool usesUserFolder_;
   std::string loadedFrom_;
   bool loaded_ = false;
   std::vector<SettingDef> table_;

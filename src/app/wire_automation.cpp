@@ -99,7 +99,15 @@ class AppScriptHost final : public ScriptHost {
     if (app_.automation.ui.ShowPage) app_.automation.ui.ShowPage(index);
   }
   void CloseMainWindow() override {
-    if (app_.automation.ui.CloseMainWindow) app_.automation.ui.CloseMainWindow();
+    if (app_.automation.ui.CloseMainWindow) {
+      app_.automation.ui.CloseMainWindow();  // the window's close runs App::Close
+      return;
+    }
+    // No window: the close path runs here and now, so what follows (a
+    // scheduled power request) finds the settings saved, the recording
+    // finished and the FTP session closed.
+    app_.Close();
+    if (app_.closeHooks.QuitEventLoop) app_.closeHooks.QuitEventLoop();
   }
   Dialogs& GetDialogs() override { return app_.GetDialogs(); }
   Shell* GetShell() override { return app_.ports_.shell; }

@@ -54,10 +54,8 @@ void App::LoadSettings() {
 void App::SaveSettingsOnClose() {
   const SettingsSaveResult r = settings.SaveSettings();
   if (!settings.Loaded() || r.Written) return;
-  // Neither the program folder nor the per-user folder took the file, or
-  // the user made it read-only.
-  ReportFailedSave("Can't write to file " + settings.FilePath() +
-                   (r.UsedUserCopy ? " or " + r.Path : std::string()));
+  // The folder in use did not take the file, or the user made it read-only.
+  ReportFailedSave("Can't write to file " + r.Path);
 }
 
 }  // namespace sondaro

@@ -2,6 +2,7 @@
 // The desktop shell: start another program, or open a document with the
 // program the desktop associates with it. Nothing is waited for; the started
 // program lives on by itself.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,14 @@ class RecordingShell : public Shell {
   }
   bool RestartComputer(bool powerOff, std::string* error = nullptr) override {
     PowerRequests.push_back(powerOff ? "poweroff" : "reboot");
+    if (OnPowerRequest) OnPowerRequest();
     if (!RestartSucceeds && error) *error = "not allowed";
     return RestartSucceeds;
   }
   std::vector<Start> Started;
   std::vector<std::string> Opened;
   std::vector<std::string> PowerRequests;  // "reboot" or "poweroff", never carried out
+  std::function<void()> OnPowerRequest;    // sees the state the request finds
   bool StartSucceeds = true;
   bool OpenSucceeds = true;
   bool RestartSucceeds = true;

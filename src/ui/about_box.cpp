@@ -38,7 +38,7 @@ class ProductName final : public QLabel {
 
 }  // namespace
 
-AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
+AboutBox::AboutBox(QWidget* parent, const QString& settingsFile) : QDialog(parent) {
   setWindowTitle("About");
   auto* column = new QVBoxLayout(this);
   column->addWidget(new ProductName);
@@ -51,6 +51,12 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     column->addWidget(link);
   }
   if (kShowNotice) column->addWidget(new QLabel(kNotice));
+  if (!settingsFile.isEmpty()) {
+    auto* where = new QLabel("Settings: " + settingsFile);
+    where->setObjectName("settingsFile");
+    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(where);
+  }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   column->addWidget(buttons);

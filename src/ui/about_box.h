@@ -1,6 +1,7 @@
 #pragma once
 // Help > "About...": product, version and model line; closes by itself after
-// 20 s. A double-click on the product name reveals a hidden tip.
+// 20 s. A double-click on the product name reveals a hidden tip. It also
+// names the settings file in use, so nobody has to guess where it is.
 #include <QDialog>
 
 namespace sondaro {
@@ -9,7 +10,7 @@ class AboutBox final : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kAutoCloseMs = 20000;
-  explicit AboutBox(QWidget* parent = nullptr);
+  explicit AboutBox(QWidget* parent = nullptr, const QString& settingsFile = {});
 
  protected:
   void showEvent(QShowEvent* e) override;

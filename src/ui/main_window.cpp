@@ -37,7 +37,9 @@ constexpr int kClientHeight = 420;
 }  // namespace
 
 MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
-  setWindowTitle("Sondaro");
+  // "Sondaro", or "Sondaro (n)" for a copy with "multi.set": the window is
+  // told apart from other copies as its task-bar entry is.
+  setWindowTitle(FromLatin1(app_.shell.Title()));
   // Fixed size: minimize and close, no maximize.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -119,7 +121,9 @@ void MainWindow::InstallMenus() {
   app_.alarms.ShowDialog = [this](AlarmOutputs& a) { return ShowAlarmOutputsDialog(this, a); };
   optionsMenu_->addAction("DIP Switches...", this, [this] { app_.dip.DIPSwitches1Click(); });
   optionsMenu_->addAction("Alarm Outputs...", this, [this] { app_.alarms.AlarmOutputs1Click(); });
-  helpMenu_->addAction("About...", this, [this] { AboutBox(this).exec(); });
+  helpMenu_->addAction("About...", this, [this] {
+    AboutBox(this, QString::fromLocal8Bit(app_.settings.ActiveFilePath().c_str())).exec();
+  });
   // Bandscan: the level calibration of analyzers that do not report dBuV.
   optionsMenu_->addAction("Bandscan calibration...", this,
                           [this] { Bandscancalibration1Click(app_.bandscan, this); });

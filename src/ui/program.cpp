@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QGuiApplication>
 #include <QPointer>
@@ -59,10 +60,17 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
     else if (a == "--metrics-port") value(o.MetricsPort);
     else if (a == "--metrics-address") value(o.MetricsAddress);
     else if (a.rfind("--", 0) == 0) o.Errors.push_back("unknown option " + a);
-    else if (o.ScriptFile.empty()) o.ScriptFile = a;
-    else o.Errors.push_back("only one script file may be given");
+    else o.Plain.push_back(a);
   }
+  // Only a start with exactly one plain parameter runs it as a script; a
+  // second start hands all of them over.
+  if (o.Plain.size() == 1) o.ScriptFile = o.Plain.front();
   return o;
+}
+
+std::string ResolvedStartName(const std::string& name) {
+  const QFileInfo here(FromLatin1(name));
+  return !name.empty() && here.exists() ? ToLatin1(here.absoluteFilePath()) : name;
 }
 
 namespace {
@@ -151,8 +159,10 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   if (!options.Headless) {
     guard = std::make_unique<InstanceGuard>(
         ApplicationTitle(appFolder, QFile::exists(FromLatin1(appFolder + kMultiSetFile))));
-    const std::vector<std::string> plain =
-        options.ScriptFile.empty() ? std::vector<std::string>{} : std::vector{options.ScriptFile};
+    // The first instance runs in another folder: names relative to this
+    // start's folder are made absolute before they go over.
+    std::vector<std::string> plain;
+    for (const std::string& p : options.Plain) plain.push_back(ResolvedStartName(p));
     if (!guard->Claim(HandOffText(plain))) return 0;
   }
   InstallSignalHandlers(*qapp);
@@ -215,6 +225,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   QtTimerHost host(app.timers, clock);
   // kaveli.ini before any window shows; a saved "Connect" reconnects here.
   app.LoadSettings();
+  if (options.Headless)
+    std::fprintf(stderr, "sondaro: settings file %s\n", app.settings.ActiveFilePath().c_str());
 
   std::unique_ptr<MainWindow> window;
   if (!options.Headless) {

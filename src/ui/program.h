@@ -10,7 +10,8 @@ struct ProgramOptions {
   bool Simulate = false;
   std::string SimWorld;    // --sim-world FILE
   std::string SimModel;    // --sim-model M40|M140
-  std::string ScriptFile;  // the one plain parameter
+  std::vector<std::string> Plain;  // every plain parameter, in order
+  std::string ScriptFile;  // the plain parameter when it is the only one
   // --socket-port N, --socket-address A: socket control for this run only.
   std::string SocketPort, SocketAddress;
   // --metrics-port N, --metrics-address A: the metrics endpoint for this run.
@@ -19,6 +20,11 @@ struct ProgramOptions {
 };
 
 [[nodiscard]] ProgramOptions ParseProgramOptions(const std::vector<std::string>& args);
+
+// A file name as given on the command line: made absolute against the
+// folder the program was started from when it exists there, else kept (a
+// script then looks for it in the program folder).
+[[nodiscard]] std::string ResolvedStartName(const std::string& name);
 
 // Runs the program until its window closes or, headless, until SIGTERM or
 // SIGINT; both end through the normal close path. Returns the exit code.

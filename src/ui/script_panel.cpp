@@ -79,14 +79,9 @@ void StartAutomation(App& app, const ProgramOptions& options, QCoreApplication& 
   if (options.Headless)
     socket.Log = [](const std::string& text) { std::fprintf(stderr, "sondaro: %s\n", text.c_str()); };
   socket.ApplyCommandLine(options.SocketPort, options.SocketAddress);
-  if (!app.automation.ui.CloseMainWindow)
-    app.automation.ui.CloseMainWindow = [&qapp] { qapp.quit(); };
+  app.closeHooks.QuitEventLoop = [&qapp] { qapp.quit(); };
   if (options.ScriptFile.empty()) return;
-  // A name relative to where the program was started, when it is there;
-  // else the program folder, as scripts resolve names.
-  const QFileInfo here(FromLatin1(options.ScriptFile));
-  app.automation.script.RunAfterLaunch(here.exists() ? ToLatin1(here.absoluteFilePath())
-                                                     : options.ScriptFile);
+  app.automation.script.RunAfterLaunch(ResolvedStartName(options.ScriptFile));
 }
 
 }  // namespace sondaro

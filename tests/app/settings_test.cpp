@@ -333,7 +333,7 @@ TEST_F(SettingsTest, LineBreaksInAValueCannotForgeKeys) {
   EXPECT_FALSE(ini.ReadBool("General", "Connect", false));
 }
 
-TEST_F(SettingsTest, UnwritableProgramFolderFallsBackToUserCopy) {
+TEST_F(SettingsTest, UnwritableProgramFolderUsesTheUserFile) {
   // A program folder nobody can create files in, not even root: its path
   // runs through a plain file.
   WriteText(appDir.path + "blocker", "");
@@ -348,6 +348,7 @@ TEST_F(SettingsTest, UnwritableProgramFolderFallsBackToUserCopy) {
     EXPECT_EQ(r.Path, userDir.path + "kaveli.ini");
   }
   Settings next(blocked, userDir.path);
+  EXPECT_TRUE(next.UsesUserFolder());
   next.LoadMainSettings();
   EXPECT_EQ(next.LoadedFrom(), userDir.path + "kaveli.ini");
   EXPECT_EQ(next.GetInt("General", "Hue"), 200);
@@ -366,22 +367,25 @@ TEST_F(SettingsTest, ReadOnlyFileIsNotOverruledByAUserCopy) {
   EXPECT_EQ(ReadText(AppFile()), "[General]\r\nHue=10\r\n");
 }
 
-TEST_F(SettingsTest, NewerUserCopyWinsUntilTheProgramFolderTakesTheFileAgain) {
-  WriteText(AppFile(), "[General]\r\nHue=10\r\n");
-  WriteText(userDir.path + "kaveli.ini", "[General]\r\nHue=200\r\n");
-  fs::last_write_time(AppFile(), fs::file_time_type::clock::now() - std::chrono::hours(1));
-  Settings next = Make();
-  next.LoadMainSettings();
-  EXPECT_EQ(next.LoadedFrom(), userDir.path + "kaveli.ini");
-  EXPECT_EQ(next.GetInt("General", "Hue"), 200);
-  // The program folder is writable again: it takes the file and, being
-  // newer, wins from then on.
-  next.SetInt("General", "Hue", 5);
-  EXPECT_FALSE(next.SaveSettings().UsedUserCopy);
-  Settings third = Make();
-  third.LoadMainSettings();
-  EXPECT_EQ(third.LoadedFrom(), AppFile());
-  EXPECT_EQ(third.GetInt("General", "Hue"), 5);
+TEST_F(SettingsTest, WritableProgramFolderNeverReadsOrWritesTheUserFile) {
+  // A per-user file left by another installation (or a test run) that
+  // switches the scheduler on must not reach a new copy of the program.
+  const std::string userText =
+      "[Scheduler]\r\nEnabled=1\r\nDays1=127\r\nTimes1=\"LO\"\r\nExecute1=\"send:*R\"\r\n";
+  WriteText(userDir.path + "kaveli.ini", userText);
+  Settings s = Make();
+  EXPECT_FALSE(s.UsesUserFolder());
+  s.LoadMainSettings();
+  s.LoadSchedulerSettings();
+  EXPECT_EQ(s.LoadedFrom(), AppFile());
+  EXPECT_FALSE(s.GetBool("Scheduler", "Enabled"));
+  EXPECT_EQ(s.GetString("Scheduler", "Execute1"), "");
+  const SettingsSaveResult r = s.SaveSettings();
+  EXPECT_TRUE(r.Written);
+  EXPECT_FALSE(r.UsedUserCopy);
+  EXPECT_EQ(r.Path, AppFile());
+  EXPECT_TRUE(fs::exists(AppFile()));
+  EXPECT_EQ(ReadText(userDir.path + "kaveli.ini"), userText);
 }
 
 }  // namespace

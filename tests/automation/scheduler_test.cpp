@@ -145,6 +145,28 @@ TEST(SchedulerTick, TheDialogClosingResumesTheTick) {
   EXPECT_EQ(w.Started(), std::vector<std::string>{"job1"});  // 07:31 only
 }
 
+// Headless, there is no window to close: the close path itself runs before
+// the system is asked, so the settings are on disk and the recording and
+// FTP session are finished when the power goes.
+TEST(SchedulerRun, PowerRequestWithoutAWindowComesAfterTheClose) {
+  for (const char* text : {"REBOOT", "SHUTDOWN"}) {
+    World w(At(15, 7, 0, 0));
+    w.app.automation.ui.CloseMainWindow = nullptr;
+    int quits = 0;
+    w.app.closeHooks.QuitEventLoop = [&quits] { ++quits; };
+    w.app.LoadSettings();
+    std::vector<std::string> savedAtRequest;
+    w.shell.OnPowerRequest = [&] { savedAtRequest.push_back(ReadFile(w.folder + "kaveli.ini")); };
+    w.app.scheduler.Task(1).Text = text;
+    w.app.scheduler.RunTask(1);
+    ASSERT_EQ(savedAtRequest.size(), 1u) << text;
+    // The folder held no kaveli.ini before the close wrote it.
+    EXPECT_NE(savedAtRequest[0].find("[General]"), std::string::npos) << text;
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(w.failures.empty());
+  }
+}
+
 // Running a task by its text; the shell records, nothing is carried out.
 TEST(SchedulerRun, EachKindOfText) {
   World w(At(15, 7, 0, 0));

@@ -22,13 +22,19 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args) {
+// Started in `folder` when one is given.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::string& folder = {}) {
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  if (!folder.empty()) ::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   pid_t pid = -1;
-  if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
+  const int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
 }
 
 // The exit code, or -1 when the process did not end within `limit`.
@@ -71,12 +77,27 @@ TEST(InstanceHandOff, SecondStartHandsItsScriptToTheFirst) {
   for (unsigned char c : dir.Path()) sum += c;
   const std::string socket = (fs::temp_directory_path() / ("Sondaro_(" + std::to_string(sum) + ")-" +
                                                           std::to_string(::getuid()))).string();
+  // The test run's own TMPDIR holds it: a user's running program can never
+  // be handed a test's script.
+  EXPECT_EQ(socket.rfind(SONDARO_BINARY_DIR, 0), 0u) << socket;
   ASSERT_TRUE(WaitForFile(socket, 60s));
   const pid_t second = Spawn(program, {dir / "hand.fms"});
   ASSERT_GT(second, 0);
   EXPECT_EQ(WaitExit(second, 60s), 0);
   EXPECT_TRUE(WaitForFile(dir / "handed.txt", 60s));
   EXPECT_EQ(test::ReadFile(dir / "handed.txt"), "handed over");
+
+  // A start from another folder with several parameters: a program name
+  // drops what came before it, and the relative script name is made
+  // absolute there, since the first instance runs elsewhere.
+  fs::create_directory(dir / "jobs");
+  std::ofstream(dir / "jobs/job.fms", std::ios::binary)
+      << "SAVETEXT(" << dir / "jobbed.txt" << ",job ran)\r\n";
+  const pid_t third = Spawn(program, {"a.fms", "x.exe", "job.fms"}, dir / "jobs");
+  ASSERT_GT(third, 0);
+  EXPECT_EQ(WaitExit(third, 60s), 0);
+  EXPECT_TRUE(WaitForFile(dir / "jobbed.txt", 60s));
+  EXPECT_EQ(test::ReadFile(dir / "jobbed.txt"), "job ran");
 
   ::kill(first, SIGTERM);
   EXPECT_EQ(WaitExit(first, 60s), 0);

@@ -2,6 +2,8 @@
 // area, and readouts that follow the engine.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/gui_app.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QStatusBar>
 
 #include "app/app.h"
+#include "support/temp_dir.h"
 #include "support/window_fixture.h"
 #include "ui/chart_widget.h"
 #include "ui/main_window.h"
@@ -33,6 +36,24 @@ TEST(MainWindow, TitlePagesAndFixedClientArea) {
                                    "RDS/RBDS", "Bandscan", "Setup"}));
   EXPECT_EQ(w.window.width(), 632);
   EXPECT_EQ(w.window.height() - w.window.menuBar()->sizeHint().height(), 420);
+}
+
+TEST(MainWindow, MultiSetTitleNamesTheWindow) {
+  test::Gui();
+  test::TempDir dir;
+  std::ofstream(dir / "multi.set") << "";
+  VirtualClock clock;
+  test::FakeSerialPort serial;
+  test::FakeTcpClient tcp;
+  SilentDialogs dialogs;
+  AppPorts ports{clock, serial, tcp, dialogs};
+  ports.appFolder = dir.Path();
+  App app(ports);
+  MainWindow window(app);
+  const std::string title = ApplicationTitle(dir.Path(), true);
+  EXPECT_NE(title, "Sondaro");
+  EXPECT_EQ(window.windowTitle().toStdString(), title);
+  EXPECT_EQ(app.shell.Title(), title);
 }
 
 TEST(MainWindow, ButtonsAndReadoutsFollowTheEngine) {
