@@ -2,6 +2,7 @@
 // raw group stream, the RAWDATA.LOG keyword, the [Metrics] and [RdsGroupLog]
 // settings, and the snapshot handed to the metrics endpoint after every
 // parser tick.
+#include <chrono>
 #include <cmath>
 
 #include "app/app.h"
@@ -68,6 +69,22 @@ MonitorSnapshot App::BuildMonitorSnapshot() const {
   s.Ps = d.PS;
   s.Pty = d.PTY;
   s.Rt = d.RT;
+
+  if (const auto offset = CarrierOffsetKHz(link.state)) s.CarrierOffsetHz = std::round(*offset * 1000.0);
+  const MpxCapture& x = mpx.capture;
+  if (x.PeakLevelLeft > kNoLevelDb) s.MpxPeakLeftDb = x.PeakLevelLeft;
+  if (x.PeakLevelRight > kNoLevelDb) s.MpxPeakRightDb = x.PeakLevelRight;
+  // The stereo decoder leaves the 38 kHz phase there: twice the pilot's.
+  if (x.PilotAmplitude > kStereoPilotThreshold) s.PilotPhaseRadians = x.PilotPhase / 2;
+  s.BandscanStations = static_cast<long long>(bandscan.StationList.size());
+  if (bandscan.AcquiredAtWall != 0) {
+    // The clock's wall time is local; Unix time is now less the time since.
+    const double unixNow =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    s.BandscanFinishedSeconds =
+        std::floor(unixNow - static_cast<double>(ports_.clock.WallNow() - bandscan.AcquiredAtWall) / 1000.0);
+  }
+  s.Version = SONDARO_VERSION;
   return s;
 }
 

@@ -33,6 +33,16 @@ struct MonitorSnapshot {
   std::optional<double> BlockErrorRatio10s, BlockErrorRatio60s;
   // Decoded values as shown (8-bit text).
   std::string Pi, Ps, Pty, Rt;
+
+  // Carrier offset from the normal set on the reference station.
+  std::optional<double> CarrierOffsetHz;
+  // Last MPX capture: peak levels of the decoded channels, and the pilot's
+  // phase while a stereo pilot is present.
+  std::optional<double> MpxPeakLeftDb, MpxPeakRightDb, PilotPhaseRadians;
+  // Band scan: stations found, and when the last scan ended (Unix seconds).
+  long long BandscanStations = 0;
+  std::optional<double> BandscanFinishedSeconds;
+  std::string Version;
 };
 
 // [Metrics] in kaveli.ini: the endpoint listens on Address:Port while Port is

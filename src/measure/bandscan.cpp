@@ -75,6 +75,7 @@ void Bandscan::IAeverButton25Click() {
   if (ScanChannel > 5) {
     const Millis now = clock_.WallNow();
     BandscanAcquiredText = DateToStr(now) + " " + TimeToStr(now);
+    AcquiredAtWall = now;
   }
   timer5_.SetEnabled(false);
   StopEnabled = false;

@@ -101,6 +101,7 @@ class Bandscan {
   ChannelLevels DisplayLevel{};
   std::vector<TStationList> StationList;
   std::string BandscanAcquiredText;
+  Millis AcquiredAtWall = 0;  // WallNow() of the last finished scan; 0 for none
   // Diagnostic lines: "981: 326 324, 38 41, 54 55" (offsets, noises, levels;
   // second reading first).
   std::vector<std::string> ScanLog;

@@ -1,11 +1,8 @@
 #include "platform/metrics_exporter.h"
 
-#include <prometheus/collectable.h>
-#include <prometheus/exposer.h>
 #include <prometheus/metric_family.h>
 #include <prometheus/text_serializer.h>
 
-#include <exception>
 #include <optional>
 #include <sstream>
 
@@ -95,7 +92,7 @@ std::vector<MetricFamily> MetricFamilies(const MonitorSnapshot& s) {
           "Share of histogram samples above the deviation limit", s.AboveLimitRatio);
   f.Gauge("sondaro_deviation_limit_hertz", "Deviation limit", s.DeviationLimitHz);
   f.Gauge("sondaro_deviation_max_at_hertz", "Histogram bin with the most samples", s.MaxAtHz);
-  f.Gauge("sondaro_deviation_histogram_samples", "Samples in the deviation histogram",
+  f.Gauge("sondaro_deviation_samples", "Samples in the deviation histogram",
           static_cast<double>(s.TotalSamples));
   f.Counter("sondaro_rds_groups_received_total", "Raw RDS groups received",
             static_cast<double>(s.RdsGroups));
@@ -105,6 +102,19 @@ std::vector<MetricFamily> MetricFamilies(const MonitorSnapshot& s) {
           {{"window", "60s"}});
   f.Gauge("sondaro_rds_info", "Decoded RDS values of the tuned station", 1.0,
           {{"pi", Label(s.Pi)}, {"ps", Label(s.Ps)}, {"pty", Label(s.Pty)}, {"rt", Label(s.Rt)}});
+  f.Gauge("sondaro_carrier_offset_hertz",
+          "Carrier offset from the normal set on the reference station", s.CarrierOffsetHz);
+  f.Gauge("sondaro_mpx_peak_level_decibels", "Peak level of the decoded channel, last MPX capture",
+          s.MpxPeakLeftDb, {{"channel", "left"}});
+  f.Gauge("sondaro_mpx_peak_level_decibels", "Peak level of the decoded channel, last MPX capture",
+          s.MpxPeakRightDb, {{"channel", "right"}});
+  f.Gauge("sondaro_mpx_pilot_phase_radians", "Phase of the 19 kHz pilot in the last MPX capture",
+          s.PilotPhaseRadians);
+  f.Gauge("sondaro_bandscan_stations", "Stations found by the last band scan",
+          static_cast<double>(s.BandscanStations));
+  f.Gauge("sondaro_bandscan_last_finished_timestamp_seconds", "When the last band scan ended",
+          s.BandscanFinishedSeconds);
+  f.Gauge("sondaro_build_info", "Version of the program", 1.0, {{"version", s.Version}});
   return f.Take();
 }
 
@@ -114,46 +124,19 @@ std::string MetricsText(const MonitorSnapshot& s) {
   return out.str();
 }
 
-class MetricsExporter::Collector final : public prometheus::Collectable {
- public:
-  explicit Collector(const MetricsExporter& owner) : owner_(owner) {}
-  std::vector<MetricFamily> Collect() const override {
-    const auto latest = owner_.Latest();
-    return latest ? MetricFamilies(*latest) : std::vector<MetricFamily>{};
-  }
+MetricsExporter::MetricsExporter() = default;
 
- private:
-  const MetricsExporter& owner_;
-};
-
-struct MetricsExporter::ExposerHolder {
-  std::unique_ptr<prometheus::Exposer> Exposer;
-};
-
-MetricsExporter::MetricsExporter() : collector_(std::make_shared<Collector>(*this)) {}
-
-MetricsExporter::~MetricsExporter() {
-  // Stops the server threads before the collector goes.
-  exposer_.reset();
-}
+// Stops the server thread before the snapshot goes.
+MetricsExporter::~MetricsExporter() { server_.reset(); }
 
 bool MetricsExporter::Start(const std::string& address, int port, std::string& error) {
-  const std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
-  // Two worker threads, a request that does not finish in 5 s is dropped,
-  // and no document folder: only the registered "/metrics" answers.
-  std::vector<std::string> options{"listening_ports", host + ":" + std::to_string(port),
-                                   "num_threads",     "2",
-                                   "request_timeout_ms", "5000"};
-  try {
-    auto holder = std::make_unique<ExposerHolder>();
-    holder->Exposer = std::make_unique<prometheus::Exposer>(std::move(options));
-    holder->Exposer->RegisterCollectable(collector_, "/metrics");
-    exposer_ = std::move(holder);
-    return true;
-  } catch (const std::exception& e) {
-    error = e.what();
-    return false;
-  }
+  auto server = std::make_unique<MetricsHttpServer>([this] {
+    const auto latest = Latest();
+    return latest ? MetricsText(*latest) : std::string();
+  });
+  if (!server->Start(address, port, error)) return false;
+  server_ = std::move(server);
+  return true;
 }
 
 void MetricsExporter::Publish(const MonitorSnapshot& snapshot) {

@@ -1,16 +1,17 @@
 #pragma once
 // The read-only metrics endpoint: serves the latest MonitorSnapshot as
-// "/metrics" in the Prometheus text format over HTTP (prometheus-cpp's
-// exposer). The engine publishes a snapshot after every parser tick; scrapes
-// are answered from the web server's own threads out of the last published
-// copy, so a scrape never touches the engine. Nothing but GET of "/metrics"
-// is served: no files, no scripts.
+// "/metrics" in the Prometheus text format over HTTP (our own small server;
+// prometheus-cpp writes the text). The engine publishes a snapshot after
+// every parser tick; scrapes are answered from the server's thread out of
+// the last published copy, so a scrape never touches the engine. Nothing but
+// GET of "/metrics" is served: no files, no scripts.
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/monitor.h"
+#include "platform/metrics_http_server.h"
 
 namespace prometheus {
 struct MetricFamily;
@@ -37,7 +38,8 @@ class MetricsExporter final : public MonitorSink {
   // Listens on address:port (an IPv6 address without brackets is fine).
   // False, with the reason in `error`, when it cannot.
   bool Start(const std::string& address, int port, std::string& error);
-  [[nodiscard]] bool Listening() const { return exposer_ != nullptr; }
+  [[nodiscard]] bool Listening() const { return server_ != nullptr; }
+  [[nodiscard]] int Port() const { return server_ ? server_->Port() : 0; }
 
   // Engine thread: swaps in a copy under a short lock.
   void Publish(const MonitorSnapshot& snapshot) override;
@@ -45,12 +47,9 @@ class MetricsExporter final : public MonitorSink {
   [[nodiscard]] std::shared_ptr<const MonitorSnapshot> Latest() const;
 
  private:
-  class Collector;
   mutable std::mutex mutex_;
   std::shared_ptr<const MonitorSnapshot> latest_;
-  std::shared_ptr<Collector> collector_;
-  struct ExposerHolder;
-  std::unique_ptr<ExposerHolder> exposer_;
+  std::unique_ptr<MetricsHttpServer> server_;
 };
 
 }  // namespace sondaro

@@ -132,7 +132,7 @@ def main():
         # The placeholders round to one decimal of a percent.
         same("sondaro_deviation_above_limit_ratio", "abovelimit", 0.01, 0.0005)
         same("sondaro_deviation_max_at_hertz", "maxat", 1e3)
-        same("sondaro_deviation_histogram_samples", "totalsamples")
+        same("sondaro_deviation_samples", "totalsamples")
         same("sondaro_link_connected", "connected")
         same("sondaro_rds_block_error_ratio", "rdsbler", 0.01, 0.0005, window="10s")
         same("sondaro_rds_block_error_ratio", "rdsbler60", 0.01, 0.0005, window="60s")
