@@ -17,6 +17,7 @@ packages=(
   fontconfig fonts-dejavu-core
   prometheus-cpp-dev
   python3-prometheus-client
+  prometheus
 )
 
 missing=()

@@ -59,6 +59,29 @@ def scrape(port):
     return samples
 
 
+def read_placeholders(control, fields=FIELDS):
+    """Readings of every kind, then the streams stopped, so nothing moves
+    between the placeholders and a scrape; the placeholders' values."""
+    lines = ["SETMODE(0)", "SEND(*M)", "SEND(?U)", "GETPILOT", "GETRDS", "GETQUALITY",
+             "FREQUENCYDEVIATION.ACQUIRE", "MODULATIONPOWER.RUN", "SLEEP(3)",
+             "MODULATIONPOWER.STOP", "SEND(*m)", "RAWDATA.START", "SLEEP(4)", "RDS.GETDATA",
+             "RAWDATA.STOP", "SLEEP(1)",
+             "GET(<<" + "%tab".join("%" + f for f in fields) + ">>%cr)"]
+    control.sendall("".join(l + "\r" for l in lines).encode("latin-1"))
+    received = b""
+    end = time.time() + 60
+    while b">>" not in received and time.time() < end:
+        control.settimeout(end - time.time())
+        chunk = control.recv(4096)
+        if not chunk:
+            break
+        received += chunk
+    text = received.decode("latin-1")
+    if "<<" not in text or ">>" not in text:
+        raise SystemExit("no placeholder line: " + repr(text))
+    return dict(zip(fields, text[text.index("<<") + 2:text.index(">>")].split("\t")))
+
+
 def number(text):
     return float(text.replace(",", "."))
 
@@ -84,27 +107,8 @@ def main():
                              "--socket-port", str(socket_port)], cwd=folder, env=env)
     try:
         control = wait_port(socket_port, 30)
-        # Readings of every kind, then the streams stopped, so nothing moves
-        # between the placeholders and the scrape.
-        lines = ["SETMODE(0)", "SEND(*M)", "SEND(?U)", "GETPILOT", "GETRDS", "GETQUALITY",
-                 "FREQUENCYDEVIATION.ACQUIRE", "MODULATIONPOWER.RUN", "SLEEP(3)",
-                 "MODULATIONPOWER.STOP", "SEND(*m)", "RAWDATA.START", "SLEEP(4)", "RDS.GETDATA",
-                 "RAWDATA.STOP", "SLEEP(1)",
-                 "GET(<<" + "%tab".join("%" + f for f in FIELDS) + ">>%cr)"]
-        control.sendall("".join(l + "\r" for l in lines).encode("latin-1"))
-        received = b""
-        end = time.time() + 60
-        while b">>" not in received and time.time() < end:
-            control.settimeout(end - time.time())
-            chunk = control.recv(4096)
-            if not chunk:
-                break
-            received += chunk
+        values = read_placeholders(control)
         samples = scrape(metrics_port)
-        text = received.decode("latin-1")
-        if "<<" not in text or ">>" not in text:
-            raise SystemExit("no placeholder line: " + repr(text))
-        values = dict(zip(FIELDS, text[text.index("<<") + 2:text.index(">>")].split("\t")))
 
         def metric(name, **labels):
             key = name + "".join(f"|{k}={v}" for k, v in sorted(labels.items()))
