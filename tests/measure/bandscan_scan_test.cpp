@@ -85,6 +85,7 @@ TEST_F(ScanOnSim, FullScanFindsTheWorldsStationsWithTheirPiAndPs) {
   EXPECT_TRUE(app.bandscan.AcquireEnabled);
   EXPECT_FALSE(app.bandscan.StopEnabled);
   EXPECT_EQ(app.bandscan.BandscanAcquiredText.rfind("2024-01-15 12:", 0), 0u);
+  EXPECT_GT(app.bandscan.AcquiredAtWall, 0);  // when, for the metrics endpoint
   // The scan's tuning was no station change; the return tune is.
   EXPECT_EQ(app.link.state.FrequencyText, "101.30 MHz");
   EXPECT_EQ(app.link.state.CurrentMode, 0);

@@ -35,6 +35,29 @@ TEST(MetricsText, AbsentReadingsAndEscapedLabels) {
   EXPECT_EQ(tuned.find("sondaro_signal_level_raw"), std::string::npos);
 }
 
+TEST(MetricsText, NewReadingsAndBuildInfo) {
+  MonitorSnapshot s;
+  s.Version = "1.2";
+  s.BandscanStations = 7;
+  const std::string bare = MetricsText(s);
+  EXPECT_NE(bare.find("sondaro_build_info{version=\"1.2\"} 1\n"), std::string::npos) << bare;
+  EXPECT_NE(bare.find("sondaro_bandscan_stations 7\n"), std::string::npos);
+  for (const char* absent : {"sondaro_carrier_offset_hertz", "sondaro_mpx_", "_timestamp_seconds"})
+    EXPECT_EQ(bare.find(absent), std::string::npos) << absent;
+
+  s.CarrierOffsetHz = -1250;
+  s.MpxPeakRightDb = -3.5;
+  s.PilotPhaseRadians = 1.5;
+  s.BandscanFinishedSeconds = 1.8e9;
+  const std::string text = MetricsText(s);
+  for (const char* line :
+       {"sondaro_carrier_offset_hertz -1250\n", "sondaro_mpx_peak_level_decibels{channel=\"right\"} -3.5\n",
+        "sondaro_mpx_pilot_phase_radians 1.5\n",
+        "sondaro_bandscan_last_finished_timestamp_seconds 1800000000\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+  EXPECT_EQ(text.find("channel=\"left\""), std::string::npos);
+}
+
 TEST(MetricsExporter, ServesTheLastPublishedCopy) {
   MetricsExporter exporter;
   EXPECT_EQ(exporter.Latest(), nullptr);
