@@ -152,6 +152,9 @@ void MetricsHttpServer::Run() {
   };
 
   std::vector<pollfd> fds;
+  // Out of descriptors, the listening socket stays readable: it rests a
+  // moment instead of spinning.
+  SteadyClock::time_point acceptRestsUntil{};
   for (;;) {
     const auto now = SteadyClock::now();
     for (auto it = connections.begin(); it != connections.end();) {
@@ -162,7 +165,8 @@ void MetricsHttpServer::Run() {
         ++it;
       }
     }
-    int timeout = -1;
+    const bool accepting = acceptRestsUntil <= now;
+    int timeout = accepting ? -1 : 100;
     for (const Connection& c : connections) {
       const auto ms =
           std::chrono::duration_cast<std::chrono::milliseconds>(c.Deadline - now).count() + 1;
@@ -170,7 +174,7 @@ void MetricsHttpServer::Run() {
     }
     fds.clear();
     fds.push_back({wakeFd_[0], POLLIN, 0});
-    fds.push_back({listenFd_, POLLIN, 0});
+    fds.push_back({listenFd_, static_cast<short>(accepting ? POLLIN : 0), 0});
     for (const Connection& c : connections)
       fds.push_back({c.Fd, static_cast<short>(c.Stage == Phase::Writing ? POLLOUT : POLLIN), 0});
     if (::poll(fds.data(), fds.size(), timeout) < 0) {
@@ -228,7 +232,11 @@ void MetricsHttpServer::Run() {
         socklen_t length = sizeof peer;
         const int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &length,
                                  SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) break;
+        if (fd < 0) {
+          if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+            acceptRestsUntil = deadlineIn(100);
+          break;
+        }
         std::string address = AddressOf(peer);
         makeRoom(&address, limits_.MaxConnectionsPerAddress);
         makeRoom(nullptr, limits_.MaxConnections);

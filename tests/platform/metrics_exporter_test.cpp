@@ -2,6 +2,10 @@
 // as UTF-8 labels escaped for the format, and the published copy being what
 // is served.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include "platform/metrics_exporter.h"
 
@@ -56,6 +60,32 @@ TEST(MetricsText, NewReadingsAndBuildInfo) {
         "sondaro_bandscan_last_finished_timestamp_seconds 1800000000\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line << text;
   EXPECT_EQ(text.find("channel=\"left\""), std::string::npos);
+}
+
+// Every family with a value, through Prometheus's own linter.
+TEST(MetricsText, EveryFamilyPassesPromtool) {
+  if (::access("/usr/bin/promtool", X_OK) != 0) GTEST_SKIP() << "needs promtool (package prometheus)";
+  MonitorSnapshot s;
+  s.FrequencyHz = 98.5e6;
+  s.Level = 54;
+  s.LevelInDbuv = true;
+  s.SignalQuality = 4;
+  s.PilotHz = s.RdsInjectionHz = s.PeakDeviationHz = 1;
+  s.PmLastDbr = s.PmAverageDbr = s.AboveLimitRatio = 0.5;
+  s.BlockErrorRatio10s = s.BlockErrorRatio60s = 0.1;
+  s.CarrierOffsetHz = s.MpxPeakLeftDb = s.MpxPeakRightDb = s.PilotPhaseRadians = 1;
+  s.BandscanFinishedSeconds = 1.8e9;
+  s.Pi = "D301";
+  const std::string path = ::testing::TempDir() + "/sondaro-metrics-lint.txt";
+  { std::ofstream(path) << MetricsText(s); }
+  FILE* pipe = ::popen(("/usr/bin/promtool check metrics < '" + path + "' 2>&1").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string said;
+  char buffer[512];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) said.append(buffer, n);
+  EXPECT_EQ(::pclose(pipe), 0) << said;
+  EXPECT_EQ(said, "");
+  std::remove(path.c_str());
 }
 
 TEST(MetricsExporter, ServesTheLastPublishedCopy) {
