@@ -18,6 +18,7 @@ packages=(
   prometheus-cpp-dev
   python3-prometheus-client
   prometheus
+  lintian man-db
 )
 
 missing=()
