@@ -25,6 +25,11 @@ void App::WireMpx() {
   clears.push_back([this] { mpx.rf.ClearRF(); });
 
   mpx.hooks.OnlineChecked = [this] { return tuning.Online(); };
+  // Taken back only while nothing else has been told since.
+  mpx.hooks.CaptureNotice = [this](const std::string& text, bool show) {
+    if (show) status.SetText(text);
+    else if (status.Text() == text) status.SetText("");
+  };
   // The scan and the stream exclude each other.
   mpx.hooks.StopBandscan = [this] {
     if (bandscan.Running()) bandscan.IAeverButton25Click();
@@ -52,7 +57,10 @@ void App::WireMpx() {
   auto flag = [&table](const char* name, std::function<void(bool)> set) {
     table.Add({name, ArgForm::Flag, [set](ScriptCall& c) { set(c.Arg.Flag); }});
   };
-  flag("MPX.DOUBLETIMEBASE", [this](bool on) { mpx.SRCheckBox10Change(on); });
+  // As the check box: setting the state it has changes nothing.
+  flag("MPX.DOUBLETIMEBASE", [this](bool on) {
+    if (on != mpx.DoubleTimeBase()) mpx.SRCheckBox10Change(on);
+  });
   flag("RF.MAXHOLD", [this](bool on) { mpx.rf.SRCheckBox8Change(on); });
   flag("RF.MASK", [this](bool on) { mpx.rf.SRCheckBox7Change(on); });
   flag("RF.HISTOGRAM", [this](bool on) { mpx.rf.SRCheckBox9Change(on); });

@@ -157,8 +157,7 @@ void ScriptInterpreter::ExecuteLine(const std::string& line) {
       // Call form: KEYWORD(argument); text after the first ")" is ignored.
       keyword = ToUpper(line.substr(0, open));
       while (!keyword.empty() && keyword.back() == ' ') keyword.pop_back();
-      // The placeholders write dates in their own fixed forms; the formats
-      // of what the program shows are the user's and stay so.
+      UsePlaceholderFormats();
       ScriptReadings readings;
       const std::string raw = line.substr(open + 1, close - open - 1);
       if (raw.find('%') != std::string::npos) host_.ReadReadings(readings);
@@ -174,6 +173,9 @@ void ScriptInterpreter::ExecuteLine(const std::string& line) {
       // Bare form: the whole line is the keyword, trailing blanks included.
       keyword = ToUpper(line);
     }
+    // From here on, for the rest of the run, every date and time the
+    // program shows or writes takes these forms.
+    UseScriptLineFormats();
     state.ScriptBusy = true;
     try {
       // The script's own procedure, called by its name.

@@ -62,7 +62,8 @@ class Canvas {
   // Later drawing stays inside the rectangle until ResetClip.
   virtual void SetClip(int x, int y, int w, int h) = 0;
   virtual void ResetClip() = 0;
-  [[nodiscard]] virtual int TextWidth(std::string_view text) const = 0;
+  // In the face the text is drawn in: regular, or bold.
+  [[nodiscard]] virtual int TextWidth(std::string_view text, bool bold = false) const = 0;
   [[nodiscard]] virtual int TextHeight() const = 0;
 };
 

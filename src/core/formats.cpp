@@ -11,6 +11,18 @@ FormatSettings& Formats() {
 }
 
 namespace {
+void UseForms(const char* date, const char* time) {
+  Formats().ShortDateFormat = date;
+  Formats().LongTimeFormat = time;
+}
+}  // namespace
+
+void UseStartFormats() { UseForms("yyyy-mm-dd", "hh:nn:ss"); }
+void UsePlaceholderFormats() { UseForms("yyyy-mm-dd", "hh-nn-ss"); }
+void UseScriptLineFormats() { UseForms("yyyy/mm/dd", "h:nn:ss"); }
+void UseReportFormats() { UseForms("yyyy-mm-dd", "h:nn:ss"); }
+
+namespace {
 
 // Days from 1970-01-01 to the civil date (proleptic Gregorian).
 long long DaysFromCivil(int y, int m, int d) {

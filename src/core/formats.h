@@ -1,9 +1,14 @@
 #pragma once
-// Process-wide number and date/time formats, read from the user's locale at
-// start (tests set them). Every date and time the program shows goes through
-// DateTimeToStr in the user's short date and long time format; file formats
-// that fix their own form (script placeholders, the report) pass that form
-// to FormatDateTime and never change these.
+// Process-wide number and date/time formats. The decimal separator comes
+// from the user's locale at start; the date and time forms are the
+// program's own, whatever the locale, and switch as the program works:
+//   at start                        "yyyy-mm-dd"  "hh:nn:ss"
+//   while placeholders are replaced "yyyy-mm-dd"  "hh-nn-ss"
+//   from the first script line on   "yyyy/mm/dd"  "h:nn:ss"
+//   from the first report on        "yyyy-mm-dd"  "h:nn:ss"
+// The forms stay switched for the rest of the run. Every date and time the
+// program shows or writes goes through DateToStr / TimeToStr in the forms in
+// force.
 #include <string>
 #include <string_view>
 
@@ -13,13 +18,19 @@ namespace sondaro {
 
 struct FormatSettings {
   char DecimalSeparator = '.';
-  char DateSeparator = '-';
+  char DateSeparator = '/';
   char TimeSeparator = ':';
   std::string ShortDateFormat = "yyyy-mm-dd";
   std::string LongTimeFormat = "hh:nn:ss";
 };
 
 FormatSettings& Formats();
+
+// The switches of the date and time forms (see above).
+void UseStartFormats();
+void UsePlaceholderFormats();
+void UseScriptLineFormats();
+void UseReportFormats();
 
 // Broken-down local time of a wall-clock millisecond value.
 struct DateTimeParts {

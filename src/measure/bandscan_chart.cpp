@@ -110,7 +110,7 @@ void Bandscan::DrawBandscan(chart::Chart& c, const Canvas& canvas, bool extended
       // The rotated text starts at the anchor and reads upwards from it.
       const int x = c.ToPixelX(kBandLowMHz + s.Channel / 10.0);
       const int y = c.ToPixelY(std::min(s.Signal + 2, 100));
-      c.Text(x, y - canvas.TextWidth(label) / 2, label, look);
+      c.Text(x, y - canvas.TextWidth(label, look.Bold) / 2, label, look);
     }
   }
   std::vector<PointD> area;

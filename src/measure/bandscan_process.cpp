@@ -120,9 +120,9 @@ std::vector<TStationList> DetectStations(const ChannelReadings& readings,
     const BandscanReading& r = readings[i];
     const int l = corrected[i];
     if (!OffsetWithin(r, 305, 345)) continue;
-    const bool strong = i == kStrictChannel
-                            ? l > 40
-                            : (l > 15 && r.Noise < 160) || (l > 40 && r.Noise < 250);
+    // 90.0 MHz must be above 40 as well.
+    const bool strong = ((l > 15 && r.Noise < 160) || (l > 40 && r.Noise < 250)) &&
+                        (i != kStrictChannel || l > 40);
     if (strong) stations.push_back({i, l, r.Noise, {}, {}});
   }
   return stations;

@@ -9,11 +9,15 @@ namespace sondaro {
 
 namespace {
 
-std::string WithTrailingSlash(std::string folder, bool acceptBackslash) {
+// The folder with "/" between it and a file name. A trailing "\" (settings
+// files of the past hold "www\") is that separator written the old way: it
+// becomes "/", so "www\" and "www" name the same folder. A "\" inside a
+// name stays.
+std::string WithTrailingSlash(std::string folder) {
   if (folder.empty()) return folder;
-  const char last = folder.back();
-  if (last == '/' || (acceptBackslash && last == '\\')) return folder;
-  return folder + "/";
+  if (folder.back() == '\\') folder.back() = '/';
+  if (folder.back() != '/') folder += '/';
+  return folder;
 }
 
 bool LocalFileExists(const std::string& path) {
@@ -120,10 +124,10 @@ void FtpSession::FtpPut(const std::string& argument) {
   const std::string remoteName = comma == std::string::npos ? argument : argument.substr(comma + 1);
   // A backslash is an ordinary character of a file name on the server, so
   // the folder gets "/".
-  const std::string remoteDir = WithTrailingSlash(Account.RemoteDir, true);
-  const std::string localPath = WithTrailingSlash(Account.LocalDir, false) + localName;
+  const std::string remoteDir = WithTrailingSlash(Account.RemoteDir);
+  const std::string localPath = WithTrailingSlash(Account.LocalDir) + localName;
   const std::string fullLocal =
-      localPath.starts_with('/') ? localPath : WithTrailingSlash(hooks.AppFolder, false) + localPath;
+      localPath.starts_with('/') ? localPath : WithTrailingSlash(hooks.AppFolder) + localPath;
   if (!LocalFileExists(fullLocal)) {
     Report("File does not exist (" + localPath + ")");
     return;

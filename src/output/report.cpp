@@ -222,11 +222,10 @@ bool Report::MakeReport(const std::string& path) {
   const File file(std::fopen(ResolvePath(appFolder_, path).c_str(), "wb"), &std::fclose);
   if (!file) return false;
   const Millis now = clock_.WallNow();
-  // The report's own fixed form; the user's formats of what the program
-  // shows stay as they are.
+  // The report's forms stay in force for the rest of the run.
+  UseReportFormats();
   const ReportValues values = CollectReportValues(state_, deviation_, power_, rds_);
-  return WritePieces(file.get(), ReportPieces(values, FormatDateTime("yyyy-mm-dd", now),
-                                              FormatDateTime("h:nn:ss", now)));
+  return WritePieces(file.get(), ReportPieces(values, DateToStr(now), TimeToStr(now)));
 }
 
 void Report::CompleteReport1Click() {

@@ -95,9 +95,7 @@ void QImageCanvas::Polygon(std::span<const PixelPoint> points, Color fill) {
 void QImageCanvas::Text(int x, int y, std::string_view text, const TextOptions& options) {
   const QString s = FromLatin1(std::string(text));
   QPainter& p = Painter();
-  QFont bold = font_;
-  bold.setBold(true);
-  const QFont& font = options.Bold ? bold : font_;
+  const QFont font = Face(options.Bold);
   const QFontMetrics fm(font);
   const int w = fm.horizontalAdvance(s), h = fm.height();
   p.save();
@@ -125,8 +123,14 @@ void QImageCanvas::SetClip(int x, int y, int w, int h) {
 
 void QImageCanvas::ResetClip() { Painter().setClipping(false); }
 
-int QImageCanvas::TextWidth(std::string_view text) const {
-  return QFontMetrics(font_).horizontalAdvance(FromLatin1(std::string(text)));
+QFont QImageCanvas::Face(bool bold) const {
+  QFont face = font_;
+  face.setBold(bold);
+  return face;
+}
+
+int QImageCanvas::TextWidth(std::string_view text, bool bold) const {
+  return QFontMetrics(Face(bold)).horizontalAdvance(FromLatin1(std::string(text)));
 }
 
 int QImageCanvas::TextHeight() const { return QFontMetrics(font_).height(); }

@@ -28,7 +28,7 @@ class QImageCanvas final : public BitmapCanvas {
   void Text(int x, int y, std::string_view text, const TextOptions& options) override;
   void SetClip(int x, int y, int w, int h) override;
   void ResetClip() override;
-  int TextWidth(std::string_view text) const override;
+  int TextWidth(std::string_view text, bool bold = false) const override;
   int TextHeight() const override;
   void Resize(int width, int height) override;
   RgbImage Pixels() override;
@@ -39,6 +39,7 @@ class QImageCanvas final : public BitmapCanvas {
   static QFont ChartFont();
 
  private:
+  [[nodiscard]] QFont Face(bool bold) const;
   QPainter& Painter();
   void End();
 

@@ -166,8 +166,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     if (!guard->Claim(HandOffText(plain))) return 0;
   }
   InstallSignalHandlers(*qapp);
-  // Numbers, dates and times shown follow the user's locale; device numbers
-  // are always read with ".".
+  // The decimal separator follows the user's locale; dates and times keep
+  // the program's own forms; device numbers are always read with ".".
   ApplyLocaleFormats(QLocale());
 
   RealClock clock;

@@ -68,7 +68,6 @@ TimesDialog::TimesDialog(int number, ScheduledTask& task, QWidget* parent)
     entry_->setText(FromLatin1(editor_.Entry));
     entry_->setCursorPosition(static_cast<int>(editor_.Entry.size()));
   });
-  connect(entry_, &QLineEdit::returnPressed, this, &TimesDialog::AddClicked);  // Enter acts as "Add"
   connect(add, &QPushButton::clicked, this, &TimesDialog::AddClicked);
   connect(remove, &QPushButton::clicked, this, &TimesDialog::DeleteClicked);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {  // "OK"
@@ -86,9 +85,14 @@ bool TimesDialog::eventFilter(QObject* watched, QEvent* event) {
     DeleteClicked();
     return true;
   }
+  if (watched == entry_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+    // Enter acts as "Add" and goes no further: the dialog's OK must not
+    // close it and throw away an entry still to be corrected.
+    AddClicked();
+    return true;
+  }
   if (watched == entry_) {
-    // Only digits, ":" and backspace are typed; Enter and the editing keys
-    // pass.
+    // Only digits, ":" and backspace are typed; the editing keys pass.
     const QString text = key->text();
     if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() < 127 &&
         !TimesEditor::AcceptsKey(static_cast<char>(text[0].unicode())))

@@ -255,17 +255,22 @@ TEST_F(Interpreter, AMissingFileEndsTheRunSilentlyAnUnreadableOneIsReported) {
   EXPECT_EQ(dialogs.Messages.size(), 1u);
 }
 
-TEST_F(Interpreter, LinesLeaveTheUsersDateAndTimeFormatsAlone) {
-  // The placeholders write their fixed forms; what the program shows keeps
-  // the user's formats, leading zero of the hour included.
+TEST_F(Interpreter, AScriptLineSwitchesTheDateAndTimeForms) {
+  // The placeholders write "yyyy-mm-dd" and "hh-nn-ss"; from the first
+  // executed line on, what the program shows and writes takes "yyyy/mm/dd"
+  // and "h:nn:ss". A line that does nothing (three characters) switches
+  // nothing.
   const FormatSettings saved = Formats();
-  Formats().ShortDateFormat = "dd.mm.yyyy";
-  Formats().LongTimeFormat = "hh:nn:ss";
+  UseStartFormats();
+  const Millis morning = JoinWall(2024, 1, 15, 9, 5, 3);
+  Run("dates.fms", "x\r\n");
+  RunToEnd();
+  EXPECT_EQ(DateTimeToStr(morning), "2024-01-15 09:05:03");
   Run("dates.fms", "SET(d,%date)\r\nSET(t,%time)\r\nSET(x,1)\r\n");
   RunToEnd();
   EXPECT_EQ(Var("d"), "2024-01-15");
   EXPECT_TRUE(Var("t").starts_with("12-00-")) << Var("t");
-  EXPECT_EQ(DateTimeToStr(JoinWall(2024, 1, 15, 9, 5, 3)), "15.01.2024 09:05:03");
+  EXPECT_EQ(DateTimeToStr(morning), "2024/01/15 9:05:03");
   Formats() = saved;
 }
 

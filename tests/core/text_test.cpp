@@ -65,7 +65,7 @@ TEST(Text, FixedAndGeneralFormattingFollowTheSeparator) {
 TEST(Formats, DateTimeTokensAndSeparators) {
   const Millis t = JoinWall(2024, 3, 5, 7, 8, 9, 45);
   EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss", t), "2024-03-05 07:08:09");
-  EXPECT_EQ(FormatDateTime("d/m/yy h:mm", t), "5-3-24 7:08");
+  EXPECT_EQ(FormatDateTime("d/m/yy h:mm", t), "5/3/24 7:08");  // the program's own "/"
   EXPECT_EQ(FormatDateTime("hh:nn:ss.zzz", t), "07:08:09.045");
   EXPECT_EQ(FormatDateTime("\"at\" hh", t), "at 07");
   const DateTimeParts p = SplitWall(t);

@@ -207,6 +207,9 @@ TEST_F(BandscanChartTest, ExtendedLabelsStandAboveTheirStations) {
   const auto* piOnly = ext.FindText("D3A6");  // no PS: its PI stands in
   ASSERT_NE(piOnly, nullptr);
   EXPECT_TRUE(piOnly->Options.Bold);
+  // Bold labels are placed by their bold width, so they too start at the anchor.
+  const auto& grid = b.ExtendedChart.Plots().at(0);
+  EXPECT_EQ(piOnly->Y + ext.TextWidth("D3A6", true) / 2, PixelY(grid.Plot, 97));
   EXPECT_NE(ext.FindText("JAZZ FM "), nullptr);
 }
 

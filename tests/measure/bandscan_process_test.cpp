@@ -138,6 +138,33 @@ TEST(BandscanCorrection, OldMethodUsesTheStrongestRawLevelAndThePlusSixRule) {
   EXPECT_EQ(corrected[190], plain);
 }
 
+TEST(BandscanStations, NinetyMegahertzIsStricterNotLooser) {
+  // 90.0 MHz keeps the general condition and adds its own: a level above 40.
+  const struct {
+    int level, noise, offset;
+    bool at24, at25, at26;
+  } cases[] = {
+      {50, 400, 325, false, false, false},  // too noisy anywhere
+      {30, 50, 325, true, false, true},     // too weak for 90.0 only
+      {41, 50, 325, true, true, true},
+      {41, 200, 325, true, true, true},
+      {50, 50, 350, false, false, false},   // offset outside the window
+  };
+  for (const auto& c : cases) {
+    for (const auto& [channel, expected] : {std::pair{24, c.at24}, {25, c.at25}, {26, c.at26}}) {
+      ChannelReadings r = QuietBand();
+      ChannelLevels corrected{};
+      r[channel] = {c.level, c.noise, c.offset};
+      corrected[channel] = c.level;
+      const auto stations = DetectStations(r, corrected);
+      const bool found = std::any_of(stations.begin(), stations.end(),
+                                     [&](const TStationList& s) { return s.Channel == channel; });
+      EXPECT_EQ(found, expected) << "channel " << channel << " level " << c.level << " noise "
+                                 << c.noise << " offset " << c.offset;
+    }
+  }
+}
+
 TEST(BandscanStations, DetectionBoundariesAndNinetyMegahertz) {
   struct Case {
     int channel, level, noise, offset;

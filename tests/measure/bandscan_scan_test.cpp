@@ -1,5 +1,6 @@
 // The scan in virtual time: against the simulated analyzer for whole scans,
 // and against a scripted serial port for the ways a channel can go wrong.
+#include "core/formats.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -89,6 +90,18 @@ TEST_F(ScanOnSim, FullScanFindsTheWorldsStationsWithTheirPiAndPs) {
   // The scan's tuning was no station change; the return tune is.
   EXPECT_EQ(app.link.state.FrequencyText, "101.30 MHz");
   EXPECT_EQ(app.link.state.CurrentMode, 0);
+}
+
+TEST_F(ScanOnSim, AScanStartedFromSocketControlIsStampedInTheScriptForms) {
+  const FormatSettings saved = Formats();
+  UseStartFormats();
+  ConnectSerial();
+  app.automation.script.ExeScript("#SOCKET:BANDSCAN.ACQUIRE");
+  for (int i = 0; i < 100 && !app.bandscan.Running(); ++i) Advance(100);
+  ASSERT_TRUE(RunScan(600'000));
+  EXPECT_EQ(app.bandscan.BandscanAcquiredText.rfind("2024/01/15 12:", 0), 0u)
+      << app.bandscan.BandscanAcquiredText;
+  Formats() = saved;
 }
 
 TEST_F(ScanOnSim, StopKeepsWhatWasReadUntilTheNextProcessing) {

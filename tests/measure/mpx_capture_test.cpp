@@ -158,15 +158,19 @@ TEST_F(MpxTest, CaptureTooShortForTheTransforms) {
   const MpxCapture& c = mpx.capture;
   mpx.SRCheckBox10Change(true);  // no pre-filter: counts stay as they are
   Demodulate(Synthesise(ToneOn(true), true));
-  const auto newest = c.SpectrumHistory[0];
+  // Rows that differ, so a rotation would show.
+  auto& rows = mpx.capture.SpectrumHistory;
+  for (std::size_t r = 0; r < rows.size(); ++r) rows[r].fill(-10.0f - static_cast<float>(r));
+  const auto before = rows;
   // Counts of 40: 2049 baseband samples, short of 4096 and of 500 + 2048.
   link.state.IfKHz = 750;
   Store(40);
   mpx.Demodulate();
   EXPECT_EQ(c.Baseband.size(), 2049u);
   EXPECT_EQ(c.PilotAmplitude, -1);
-  EXPECT_EQ(c.SpectrumHistory[0], newest);  // shifted: the previous spectrum twice
-  EXPECT_EQ(c.SpectrumHistory[1], newest);
+  // Shifted by one: the previous spectrum is row 1 and row 2, the oldest is lost.
+  EXPECT_EQ(c.SpectrumHistory[0], before[0]);
+  for (std::size_t r = 1; r < rows.size(); ++r) EXPECT_EQ(c.SpectrumHistory[r], before[r - 1]) << r;
   EXPECT_EQ(c.LeftTrace, c.PreviousLeftTrace);  // the decoded values of the last capture stay
   EXPECT_GT(Peak(c.LeftTrace), 5);
 }
@@ -274,11 +278,33 @@ TEST_F(MpxTest, StreamAsksAgainAfterAHundredIdleTicks) {
 TEST_F(MpxTest, DoubleSwitchDropsTheAwaitedCaptureAndRescales) {
   Demodulate(Synthesise(ToneOn(true), false));
   mpx.SRCheckBox10Change(true);
-  EXPECT_TRUE(link.state.SkipNextWaveform);
+  EXPECT_FALSE(link.state.SkipNextWaveform);  // none asked for: the next one counts
+  link.Send("1?W");
+  mpx.SRCheckBox10Change(false);
+  EXPECT_TRUE(link.state.SkipNextWaveform);  // this one no longer fits
+  link.state.SkipNextWaveform = false;
+  mpx.SRCheckBox10Change(true);
   EXPECT_EQ(mpx.capture.SpectrumCount, 0);
   EXPECT_DOUBLE_EQ(mpx.capture.LeftTrace[1].X, 0.2 + 1 / 75.0);
   mpx.SRCheckBox10Change(false);
   EXPECT_DOUBLE_EQ(mpx.capture.LeftTrace[1].X, 0.1 + 1 / 150.0);
+}
+
+TEST_F(MpxTest, DoubleSwitchWhileStreamingAsksAtOnceAndSaysSo) {
+  std::vector<std::pair<std::string, bool>> notices;
+  mpx.hooks.CaptureNotice = [&notices](const std::string& t, bool show) { notices.emplace_back(t, show); };
+  mpx.GradBtn47Click();
+  while (!link.queue.Empty()) link.queue.Timer10Timer();  // "1?W" is out, its reply awaited
+  mpx.SRCheckBox10Change(true);
+  EXPECT_TRUE(link.state.SkipNextWaveform);
+  // The next capture goes out now, not after a hundred idle ticks.
+  EXPECT_EQ(Queued(), (std::vector<std::string>{"?I", "2?W"}));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_TRUE(notices[0].second);
+  Store(93);
+  mpx.Timer2Timer();
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_FALSE(notices[1].second);  // taken back with the first new capture
 }
 
 }  // namespace

@@ -286,10 +286,9 @@ class ReportInApp : public test::AppFixture {
   FormatSettings saved_;
 };
 
-TEST_F(ReportInApp, MakeReportWritesItsOwnTimeFormAndLeavesTheUsers) {
+TEST_F(ReportInApp, MakeReportSwitchesToItsTimeFormForTheRestOfTheRun) {
   clock.Set(clock.Now() + JoinWall(2024, 1, 16, 9, 5, 3) - clock.WallNow());
-  Formats().ShortDateFormat = "dd/mm/yyyy";
-  Formats().LongTimeFormat = "hh:nn:ss";
+  UseScriptLineFormats();  // as after a script line
   ASSERT_TRUE(app.report.MakeReport(dir / "r.txt"));
   const std::vector<std::string> lines = SplitLines(ReadFile(dir / "r.txt"));
   EXPECT_EQ(lines[1], "Sondaro 1.3c - Report 2024-01-16 9:05:03");
@@ -297,9 +296,9 @@ TEST_F(ReportInApp, MakeReportWritesItsOwnTimeFormAndLeavesTheUsers) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "40;7"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "MAX: -3.0 dBr"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Measuring time: 0:00:02"), lines.end());
-  // What the program shows keeps the user's formats, hour with its zero.
-  EXPECT_EQ(TimeToStr(clock.WallNow()), "09:05:03");
-  EXPECT_EQ(DateToStr(clock.WallNow()), "16-01-2024");
+  // The report's forms stay in force for what the program shows later.
+  EXPECT_EQ(TimeToStr(clock.WallNow()), "9:05:03");
+  EXPECT_EQ(DateToStr(clock.WallNow()), "2024-01-16");
 }
 
 TEST_F(ReportInApp, ARelativePathIsInTheProgramFolder) {

@@ -1,5 +1,6 @@
-// The formats taken from the user's locale at start. Qt carries its own
-// locale data, so these hold whatever locales the machine has installed.
+// What the user's locale decides at start: the decimal separator, and
+// nothing of the date and time forms. Qt carries its own locale data, so
+// these hold whatever locales the machine has generated.
 #include "platform/qt_locale_formats.h"
 
 #include <gtest/gtest.h>
@@ -9,38 +10,28 @@
 namespace sondaro {
 namespace {
 
-TEST(LocaleFormats, QtPatternsInTheProgramsTokens) {
-  const struct {
-    const char* qt;
-    std::optional<std::string> ours;
-  } cases[] = {
-      {"M/d/yy", "m\"/\"d\"/\"yy"},              // separators stay literal
-      {"dd.MM.yyyy", "dd\".\"mm\".\"yyyy"},
-      {"HH:mm:ss t", "hh\":\"nn\":\"ss"},         // the time zone goes
-      {"h:mm:ss AP t", "h\":\"nn\":\"ss\" \"AM/PM"},
-      {"h:mm:ss ap", "h\":\"nn\":\"ss\" \"am/pm"},
-      {"'kl'. HH.mm", "\"kl. \"hh\".\"nn"},
-      {"d MMM yyyy", std::nullopt},                // month names: not ours to write
-      {"dddd, d. MMMM yyyy", std::nullopt},
-  };
-  for (const auto& c : cases) EXPECT_EQ(FormatFromQt(QString::fromUtf8(c.qt)), c.ours) << c.qt;
-}
-
-TEST(LocaleFormats, AppliedAtStart) {
+TEST(LocaleFormats, OnlyTheDecimalSeparatorFollowsTheLocale) {
   const FormatSettings saved = Formats();
-  const Millis morning = JoinWall(2024, 1, 15, 9, 5, 3);
-  ApplyLocaleFormats(QLocale(QLocale::German, QLocale::Germany));
-  EXPECT_EQ(Formats().DecimalSeparator, ',');
-  EXPECT_TRUE(DateTimeToStr(morning).starts_with("15.01.")) << DateTimeToStr(morning);
-  EXPECT_TRUE(DateTimeToStr(morning).ends_with(" 09:05:03")) << DateTimeToStr(morning);
-  ApplyLocaleFormats(QLocale(QLocale::English, QLocale::UnitedStates));
-  EXPECT_EQ(Formats().DecimalSeparator, '.');
-  EXPECT_TRUE(DateTimeToStr(morning).starts_with("1/15/")) << DateTimeToStr(morning);
-  EXPECT_TRUE(DateTimeToStr(morning).ends_with(" 9:05:03 AM")) << DateTimeToStr(morning);
-  // No language chosen: the program's own forms.
-  Formats() = FormatSettings{};
-  ApplyLocaleFormats(QLocale::c());
-  EXPECT_EQ(DateTimeToStr(morning), "2024-01-15 09:05:03");
+  const Millis evening = JoinWall(2026, 12, 10, 18, 45, 33);
+  const struct {
+    QLocale Locale;
+    char Decimal;
+  } cases[] = {
+      {QLocale(QLocale::English, QLocale::UnitedStates), '.'},
+      {QLocale(QLocale::German, QLocale::Germany), ','},
+      {QLocale::c(), '.'},
+  };
+  for (const auto& c : cases) {
+    Formats() = FormatSettings{};
+    UseScriptLineFormats();  // a run that had switched them is reset by a start
+    ApplyLocaleFormats(c.Locale);
+    EXPECT_EQ(Formats().DecimalSeparator, c.Decimal) << c.Locale.name().toStdString();
+    EXPECT_EQ(DateTimeToStr(evening), "2026-12-10 18:45:33") << c.Locale.name().toStdString();
+    // A script line switches the forms the same way under every locale.
+    UseScriptLineFormats();
+    EXPECT_EQ(DateTimeToStr(evening), "2026/12/10 18:45:33");
+    EXPECT_EQ(DateTimeToStr(JoinWall(2026, 1, 2, 6, 5, 4)), "2026/01/02 6:05:04");
+  }
   Formats() = saved;
 }
 

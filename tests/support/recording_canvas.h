@@ -62,7 +62,11 @@ class RecordingCanvas : public BitmapCanvas {
   }
   void SetClip(int x, int y, int w, int h) override { clip_ = {x, y, w, h}; }
   void ResetClip() override { clip_ = {0, 0, width_, height_}; }
-  int TextWidth(std::string_view text) const override { return 6 * static_cast<int>(text.size()); }
+  // Bold is a pixel wider a character, so a layout that measures with the
+  // wrong face shows.
+  int TextWidth(std::string_view text, bool bold = false) const override {
+    return (bold ? 7 : 6) * static_cast<int>(text.size());
+  }
   int TextHeight() const override { return 13; }
   void Resize(int width, int height) override {
     width_ = width;

@@ -62,6 +62,25 @@ TEST(SchedulerDialogs, TimesTypingAddDeleteAndOk) {
   EXPECT_FALSE(task.Times[1].IsSet());
 }
 
+TEST(SchedulerDialogs, EnterInTheShownTimesDialogAddsAndKeepsItOpen) {
+  // Shown, the dialog has a default button (OK): Enter must not reach it.
+  GuiFirst gui;
+  ScheduledTask task;
+  TimesDialog dialog(1, task);
+  dialog.show();
+  Type(dialog.EntryField(), "2500");
+  Press(dialog.EntryField(), Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.EntryField()->text(), "25:00");  // invalid: kept to be corrected
+  dialog.EntryField()->clear();
+  Type(dialog.EntryField(), "0730");
+  Press(dialog.EntryField(), Qt::Key_Enter);
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.List()->item(0)->text(), "07:30");
+  EXPECT_FALSE(task.Times[0].IsSet());  // nothing reaches the task before OK
+  dialog.close();
+}
+
 TEST(SchedulerDialogs, GridEditsTasksAndTheTickWaits) {
   WindowRig<SilentDialogs> rig;
   Scheduler& s = rig.app.scheduler;

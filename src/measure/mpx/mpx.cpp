@@ -1,5 +1,7 @@
 #include "measure/mpx/mpx.h"
 
+#include <algorithm>
+
 #include "core/formats.h"
 #include "link/command_set.h"
 
@@ -32,6 +34,7 @@ void Mpx::GradBtn45Click() {
 
 void Mpx::GradBtn49Click() {
   timer2_.SetEnabled(false);
+  ShowCaptureNotice(false);
   // A capture already asked for no longer belongs to anything.
   link_.state.SkipNextWaveform = true;
   link_.queue.OdeberZCekej("W");
@@ -41,11 +44,32 @@ void Mpx::GradBtn49Click() {
 
 void Mpx::SRCheckBox10Change(bool doubleTimeBase) {
   double_ = doubleTimeBase;
+  // A capture asked for in the old time base is thrown away when it comes.
+  if (CaptureAwaited()) link_.state.SkipNextWaveform = true;
   link_.queue.OdeberZCekej("W");
-  link_.state.SkipNextWaveform = true;
   NastavOsyX();
   ClearMPX();
+  if (StreamRunning()) {
+    // The next capture is asked for now rather than after the stall rule's
+    // ten seconds, and the wait is told, so the page does not look hung.
+    link_.Send(cmd::kIf);
+    SendCapture();
+    idleTicks_ = 0;
+    ShowCaptureNotice(true);
+  }
   view_.Changed(Area::Mpx);
+}
+
+bool Mpx::CaptureAwaited() const {
+  const auto& pending = link_.queue.PendingReplies();
+  return std::any_of(pending.begin(), pending.end(),
+                     [](const TCekej& t) { return t.Letter == "W" && !t.Answered; });
+}
+
+void Mpx::ShowCaptureNotice(bool show) {
+  if (noticeShown_ == show) return;
+  noticeShown_ = show;
+  if (hooks.CaptureNotice) hooks.CaptureNotice(kAwaitingCaptureText, show);
 }
 
 void Mpx::Timer2Timer() {
@@ -83,6 +107,7 @@ void Mpx::Demodulate() {
   MpxCaptureTime = NowText();
   if (Ask(hooks.MpxPageShown) && hooks.RefreshMpxChart) hooks.RefreshMpxChart();
   s.MpxDataReady = false;
+  ShowCaptureNotice(false);
 }
 
 void Mpx::ClearMPX() {

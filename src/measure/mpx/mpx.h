@@ -69,7 +69,10 @@ class Mpx {
     // over what is on screen (target 1).
     std::function<bool()> MpxPageShown, RfPageShown;
     std::function<void()> RefreshMpxChart, RefreshRfChart;
+    // Shows (true) or takes back (false) the text that a capture is awaited.
+    std::function<void(const std::string& text, bool show)> CaptureNotice;
   };
+  static constexpr const char* kAwaitingCaptureText = "MPX: waiting for a capture in the new time base...";
   Hooks hooks;
 
  private:
@@ -84,6 +87,8 @@ class Mpx {
  private:
   [[nodiscard]] static bool Ask(const std::function<bool()>& f) { return f && f(); }
   void SendCapture();
+  [[nodiscard]] bool CaptureAwaited() const;
+  void ShowCaptureNotice(bool show);
   [[nodiscard]] std::string NowText() const;
 
   Clock& clock_;
@@ -92,6 +97,7 @@ class Mpx {
   Timer timer2_;
   bool double_ = false;
   int idleTicks_ = 0;
+  bool noticeShown_ = false;
   // Chart series and their x values for the current time base.
   std::array<chart::PointD, kSpectrumBins> spectrumSeries_{};
   std::array<chart::PointD, kTimebasePoints> timebaseSeries_{};

@@ -132,10 +132,20 @@ void MpxCapture::BuildBaseband(std::span<const float> counts, double total, floa
   }
 }
 
+namespace {
+// Every row moves one down, the oldest is lost; row 1 keeps its values until
+// it is written, so a capture too short to transform leaves the previous
+// spectrum newest.
+template <typename Rows>
+void ShiftDown(Rows& rows) {
+  std::copy_backward(rows.begin(), rows.end() - 1, rows.end());
+}
+}  // namespace
+
 // Two overlapping 4096-point transforms, summed: 165 bins of 0.732 kHz
 // cover 0..120 kHz.
 void MpxCapture::TakeSpectrum() {
-  std::rotate(SpectrumHistory.rbegin(), SpectrumHistory.rbegin() + 1, SpectrumHistory.rend());
+  ShiftDown(SpectrumHistory);
   float unused = 0;
   const long last = static_cast<long>(Baseband.size()) - (1L << kSpectrumLog2);
   if (!fft_.MakeFFT(Baseband, -1, kSpectrumLog2, 0, magA_, unused) ||
@@ -152,7 +162,7 @@ void MpxCapture::TakeSpectrum() {
 }
 
 void MpxCapture::TakeTimebase() {
-  std::rotate(TimebaseHistory.rbegin(), TimebaseHistory.rbegin() + 1, TimebaseHistory.rend());
+  ShiftDown(TimebaseHistory);
   auto& row = TimebaseHistory[0];
   for (std::size_t j = 0; j < row.size(); ++j)
     row[j] = 6 * j < FilteredBaseband.size() ? FilteredBaseband[6 * j] : 0.0f;
