@@ -22,8 +22,7 @@
 #include "platform/instance_guard.h"
 #include "platform/metrics_exporter.h"
 #include "platform/qpainter_canvas.h"
-#include "platform/curl_ftp_client.h"
-#include "platform/qt_audio_input.h"
+#include "platform/module_ports.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_link_ports.h"
@@ -211,13 +210,20 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         std::fprintf(stderr, "sondaro: the close did not finish; ending\n");
         std::_Exit(3);
       });
-  CurlFtpClient ftpClient;
-  QtAudioInputFactory audio;
+  // A module missing at run time is named where its feature is used.
+  App* appForReports = nullptr;
+  const ModuleReport moduleReport = [&appForReports](const std::string& m) {
+    std::fprintf(stderr, "sondaro: %s\n", m.c_str());
+    if (appForReports) appForReports->status.SetText(m);
+  };
+  ModuleFtpClient ftpClient(moduleReport);
+  ModuleAudioInputFactory audio(moduleReport);
   ports.ftp = &ftpClient;
   ports.audio = &audio;
   if (options.Headless)
     ports.log = [](const std::string& m) { std::fprintf(stderr, "sondaro: %s\n", m.c_str()); };
   App app(ports);
+  appForReports = &app;
   app.closeHooks.StartExitWatchdog = [&watchdog] { watchdog.Start(); };
 #ifdef SONDARO_HAVE_SIM
   if (simulated) simulated->Attach(app.timers);

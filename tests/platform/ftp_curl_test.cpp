@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "output/ftp_session.h"
-#include "platform/curl_ftp_client.h"
+#include "platform/module_ports.h"
 #include "support/qt_pump.h"
 #include "support/temp_dir.h"
 
@@ -84,7 +84,7 @@ class FtpOverCurl : public ::testing::Test {
  protected:
   test::TempDir local;
   ViewHub view;
-  CurlFtpClient client;
+  ModuleFtpClient client;  // the FTP module, as the program loads it
   FtpSession session{&client, view};
   std::vector<std::string> errors;
 

@@ -1,4 +1,4 @@
-#include "platform/curl_ftp_client.h"
+#include "platform/modules/curl_ftp_client.h"
 
 #include <curl/curl.h>
 #include <poll.h>
@@ -256,3 +256,8 @@ void CurlFtpClient::Close() {
 }
 
 }  // namespace sondaro
+
+// The module's entry point: a new client, owned by the caller.
+extern "C" __attribute__((visibility("default"))) sondaro::FtpClient* sondaro_make_ftp_client() {
+  return new sondaro::CurlFtpClient();
+}

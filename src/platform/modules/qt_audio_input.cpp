@@ -1,4 +1,4 @@
-#include "platform/qt_audio_input.h"
+#include "platform/modules/qt_audio_input.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -55,3 +55,8 @@ void QtAudioInput::Stop() {
 }
 
 }  // namespace sondaro
+
+// The module's entry point: one new input per call, owned by the caller.
+extern "C" __attribute__((visibility("default"))) sondaro::AudioInput* sondaro_make_audio_input() {
+  return new sondaro::QtAudioInput();
+}

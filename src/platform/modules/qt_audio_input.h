@@ -29,11 +29,5 @@ class QtAudioInput final : public AudioInput {
   int bufferBytes_ = 0;
 };
 
-class QtAudioInputFactory final : public AudioInputFactory {
- public:
-  std::unique_ptr<AudioInput> MakeAudioInput() override {
-    return std::make_unique<QtAudioInput>();
-  }
-};
 
 }  // namespace sondaro
