@@ -17,8 +17,11 @@ class AppScriptHost final : public ScriptHost {
   explicit AppScriptHost(App& app) : app_(app) {}
 
   void Send(const std::string& command) override { app_.link.Send(command); }
-  bool CommandQueueEmpty() const override { return app_.link.queue.Empty(); }
-  bool MaSeCekat() const override { return app_.link.queue.MaSeCekat(); }
+  // With no link opened and no attempt under way, what start-up or a line
+  // queued can never be answered: nothing then holds a script back.
+  bool CommandQueueEmpty() const override { return NoLink() || app_.link.queue.Empty(); }
+  bool MaSeCekat() const override { return !NoLink() && app_.link.queue.MaSeCekat(); }
+  bool NoLink() const { return app_.link.connection.ConnectEnabled(); }
   void StampActivity() override { app_.link.state.LastActivity = app_.GetClock().Now(); }
   bool ConnectEnabled() const override { return app_.link.connection.ConnectEnabled(); }
   bool DisconnectEnabled() const override { return app_.link.connection.DisconnectEnabled(); }

@@ -27,16 +27,16 @@ std::optional<std::string> SectionName(std::string_view line) {
 }
 
 struct KeyLine {
-  std::string Key;
+  std::string_view Key;  // views into the line: lookups allocate nothing
   std::string_view Value;
 };
 
 std::optional<KeyLine> SplitKeyLine(std::string_view line) {
   const std::size_t eq = line.find('=');
   if (eq == std::string_view::npos) return std::nullopt;
-  std::string key = Trim(line.substr(0, eq));
+  const std::string_view key = TrimView(line.substr(0, eq));
   if (key.empty()) return std::nullopt;
-  return KeyLine{std::move(key), line.substr(eq + 1)};
+  return KeyLine{key, line.substr(eq + 1)};
 }
 
 bool IsBlankLine(const std::string& line) { return Trim(line).empty(); }
@@ -155,7 +155,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     const auto kl = SplitKeyLine(existing);
     if (kl && EqualsNoCase(kl->Key, key)) {
       // Keep the spelling the file already uses for the key.
-      existing = kl->Key + "=" + std::string(value);
+      existing = std::string(kl->Key) + "=" + std::string(value);
       return;
     }
   }
@@ -185,7 +185,7 @@ std::vector<std::string> IniFile::Keys(std::string_view section) const {
     if (!kl) continue;
     bool seen = false;
     for (const std::string& k : keys) seen = seen || EqualsNoCase(k, kl->Key);
-    if (!seen) keys.push_back(kl->Key);
+    if (!seen) keys.emplace_back(kl->Key);
   }
   return keys;
 }

@@ -100,12 +100,14 @@ std::optional<unsigned long> ReadHex(std::string_view text) {
 
 std::string RemoveLeadingBlanks(std::string_view text) { return std::string(SkipBlanks(text)); }
 
-std::string Trim(std::string_view text) {
+std::string_view TrimView(std::string_view text) {
   std::size_t b = 0, e = text.size();
   while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
-  return std::string(text.substr(b, e - b));
+  return text.substr(b, e - b);
 }
+
+std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
   if (from.empty()) return text;

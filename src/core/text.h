@@ -31,6 +31,8 @@ inline constexpr std::string_view kCrLf = "\r\n";
 // While the first character is a blank, delete it.
 [[nodiscard]] std::string RemoveLeadingBlanks(std::string_view text);
 [[nodiscard]] std::string Trim(std::string_view text);
+// The same, as a view into `text`.
+[[nodiscard]] std::string_view TrimView(std::string_view text);
 [[nodiscard]] std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
 [[nodiscard]] std::string RemoveAll(std::string text, std::string_view what);
 [[nodiscard]] std::string ToUpper(std::string_view text);

@@ -40,6 +40,7 @@ QImageCanvas::~QImageCanvas() { End(); }
 
 QPainter& QImageCanvas::Painter() {
   if (!painter_) {
+    EnsureImage();
     painter_ = std::make_unique<QPainter>(&image_);
     painter_->setRenderHint(QPainter::Antialiasing, false);
     painter_->setFont(font_);
@@ -137,12 +138,20 @@ int QImageCanvas::TextHeight() const { return QFontMetrics(font_).height(); }
 
 void QImageCanvas::Resize(int width, int height) {
   End();
-  image_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+  width_ = std::max(1, width);
+  height_ = std::max(1, height);
+  image_ = QImage();
+}
+
+void QImageCanvas::EnsureImage() {
+  if (!image_.isNull()) return;
+  image_ = QImage(width_, height_, QImage::Format_RGB32);
   image_.fill(Qt::white);
 }
 
 const QImage& QImageCanvas::Image() {
   End();
+  EnsureImage();
   return image_;
 }
 

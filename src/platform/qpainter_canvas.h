@@ -18,8 +18,8 @@ class QImageCanvas final : public BitmapCanvas {
   explicit QImageCanvas(int width = 1, int height = 1);
   ~QImageCanvas() override;
 
-  int Width() const override { return image_.width(); }
-  int Height() const override { return image_.height(); }
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
   void SetPen(Color color, int width) override;
   void FillRect(int x, int y, int w, int h, Color color) override;
   void Line(int x1, int y1, int x2, int y2) override;
@@ -43,7 +43,11 @@ class QImageCanvas final : public BitmapCanvas {
   QPainter& Painter();
   void End();
 
+  // Made white at the first drawing: a chart on a page never shown costs
+  // no memory.
+  void EnsureImage();
   QImage image_;
+  int width_ = 1, height_ = 1;
   QFont font_;
   std::unique_ptr<QPainter> painter_;
   QPen pen_;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/app.h"
 #include "platform/qt_dialogs.h"
@@ -36,7 +37,8 @@ constexpr int kClientWidth = 632;
 constexpr int kClientHeight = 420;
 }  // namespace
 
-MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+MainWindow::MainWindow(App& app, QWidget* parent, bool deferPages)
+    : QMainWindow(parent), app_(app), deferPages_(deferPages) {
   // "Sondaro", or "Sondaro (n)" for a copy with "multi.set": the window is
   // told apart from other copies as its task-bar entry is.
   setWindowTitle(FromLatin1(app_.shell.Title()));
@@ -57,14 +59,18 @@ MainWindow::MainWindow(App& app, QWidget* parent) : QMainWindow(parent), app_(ap
   setCentralWidget(central);
 
   // One line per page, in the order of the page control.
-  AddPage(new DeviationPage(app_), "Frequency Deviation");
-  AddPage(new ModulationPowerPage(app_), "Modulation Power");
-  AddPage(new MpxPage(app_), "MPX");
-  AddPage(new RfPage(app_), "RF Carrier");
-  AddPage(new RdsPage(app_), "RDS/RBDS");
-  AddPage(new BandscanPage(app_), "Bandscan");
-  AddPage(new SetupPage(app_), "Setup");
-  connect(pages_, &QTabWidget::currentChanged, this, [this] { app_.PageControl1Change(); });
+  AddPage([this] { return new DeviationPage(app_); }, "Frequency Deviation");
+  AddPage([this] { return new ModulationPowerPage(app_); }, "Modulation Power");
+  AddPage([this] { return new MpxPage(app_); }, "MPX");
+  AddPage([this] { return new RfPage(app_); }, "RF Carrier");
+  AddPage([this] { return new RdsPage(app_); }, "RDS/RBDS");
+  AddPage([this] { return new BandscanPage(app_); }, "Bandscan");
+  AddPage([this] { return new SetupPage(app_); }, "Setup");
+  BuildPage(pages_->currentIndex());
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+    BuildPage(index);
+    app_.PageControl1Change();
+  });
 
   status_ = new QLabel;
   statusBar()->addWidget(status_, 1);
@@ -151,9 +157,33 @@ QMenu* MainWindow::SaveDataMenu() {
   return saveDataMenu_;
 }
 
-void MainWindow::AddPage(Page* page, const QString& caption) {
+void MainWindow::AddPage(PageMaker make, const QString& caption) {
+  if (!deferPages_) {
+    Page* page = make();
+    pageList_.push_back(page);
+    pages_->addTab(page, caption);
+    unbuilt_.emplace_back();
+    return;
+  }
+  // The tab holds an empty frame until its page is built into it.
+  auto* holder = new QWidget;
+  auto* fill = new QVBoxLayout(holder);
+  fill->setContentsMargins(0, 0, 0, 0);
+  pages_->addTab(holder, caption);
+  unbuilt_.push_back(std::move(make));
+}
+
+void MainWindow::BuildPage(int index) {
+  if (index < 0 || index >= static_cast<int>(unbuilt_.size()) || !unbuilt_[index]) return;
+  Page* page = std::exchange(unbuilt_[index], nullptr)();
+  pages_->widget(index)->layout()->addWidget(page);
   pageList_.push_back(page);
-  pages_->addTab(page, caption);
+  // Whatever changed before the page existed is shown now.
+  for (int a = 0; a <= static_cast<int>(Area::Recorder); ++a) page->Refresh(static_cast<Area>(a));
+}
+
+void MainWindow::BuildRemainingPages() {
+  for (int i = 0; i < static_cast<int>(unbuilt_.size()); ++i) BuildPage(i);
 }
 
 void MainWindow::Changed(Area area) {

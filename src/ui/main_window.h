@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QTabWidget>
+#include <functional>
 #include <vector>
 
 #include "core/view.h"
@@ -19,27 +20,35 @@ class TopBar;
 class MainWindow : public QMainWindow, public View {
   Q_OBJECT
  public:
-  explicit MainWindow(App& app, QWidget* parent = nullptr);
+  // With `deferPages`, only the page on show is built at once; the others
+  // are built when first shown or by BuildRemainingPages, so the window
+  // appears sooner.
+  explicit MainWindow(App& app, QWidget* parent = nullptr, bool deferPages = false);
   ~MainWindow() override;
   void Changed(Area area) override;
   void Repaint(ChartTag tag) override;
   [[nodiscard]] QTabWidget* Pages() const { return pages_; }
   [[nodiscard]] ShellFront* Shell() const { return shellFront_; }
   void Exit1Click();
+  void BuildRemainingPages();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
-  void AddPage(Page* page, const QString& caption);
+  using PageMaker = std::function<Page*()>;
+  void AddPage(PageMaker make, const QString& caption);
+  void BuildPage(int index);
   void InstallMenus();
   // File > Save Data, made on first use by whichever feature adds to it.
   QMenu* SaveDataMenu();
   App& app_;
   TopBar* topBar_;
   QTabWidget* pages_;
-  std::vector<Page*> pageList_;
+  std::vector<Page*> pageList_;      // the pages built so far
+  std::vector<PageMaker> unbuilt_;   // by tab index; empty once built
+  bool deferPages_ = false;
   QLabel* status_;
   QLabel* modeStatus_;  // the current mode, in words
   QMenu* fileMenu_;

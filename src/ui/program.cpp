@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QLocale>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -236,11 +237,13 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
 
   std::unique_ptr<MainWindow> window;
   if (!options.Headless) {
-    window = std::make_unique<MainWindow>(app);
+    window = std::make_unique<MainWindow>(app, nullptr, /*deferPages=*/true);
     ShellFront::ApplyFontChoice(*window, app.shell.UseSystemFont);
     guiDialogs.SetParent(window.get());
     BindWindowPosition(*window, app.settings);
     window->Shell()->Start();  // shown, or kept in the tray by "Visible"
+    // The other pages are built once the window is up (or when first shown).
+    QTimer::singleShot(50, window.get(), &MainWindow::BuildRemainingPages);
     guard->OnHandOff = [&app, &window](const std::string& text) {
       app.shell.SetShowFlag(true);
       window->raise();

@@ -110,6 +110,27 @@ TEST_F(StartupTest, SavedConnectReconnectsWithThePreferredModeAndKeysRoundTrip) 
   EXPECT_EQ(saved.ReadString("SerialDevices", "COM3", ""), "/dev/pts/9");
 }
 
+// Without a link nothing that start-up queued can be answered: the script
+// named on the command line runs its first line at the first script tick.
+TEST_F(StartupTest, ACommandLineScriptStartsAtOnceWithoutALink) {
+  for (const bool savedFile : {false, true}) {
+    SCOPED_TRACE(savedFile ? "saved settings" : "first start");
+    if (savedFile) appDir.Write("kaveli.ini", "[General]\r\nFrequency=5\r\nMode=2\r\n");
+    appDir.Write("first.fms", "SET(a,1)\r\nSET(b,1)\r\n");
+    Start();
+    ScriptInterpreter& script = app->automation.script;
+    script.RunAfterLaunch(appDir.path + "first.fms");
+    const auto var = [&script](const char* name) {
+      const ScVar* v = script.state.FindVariable(name);
+      return v ? v->Value : std::string("<unset>");
+    };
+    Advance(ScriptInterpreter::kLaunchDelayMs + 2 * ScriptInterpreter::kFileTickMs);
+    EXPECT_EQ(var("a"), "1");
+    EXPECT_EQ(var("b"), "1");
+    app->Close();
+  }
+}
+
 TEST_F(StartupTest, ClosingWhileDisconnectedSavesNoConnect) {
   appDir.Write("kaveli.ini", "[General]\r\nConnect=1\r\n");
   Start();

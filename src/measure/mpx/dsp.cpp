@@ -79,11 +79,9 @@ struct FastFIR::Size {
   }
 };
 
+// The transforms are planned at the first capture, not at start.
 FastFIR::FastFIR(std::span<const float> coefficients)
-    : c_(coefficients.begin(), coefficients.end()) {
-  // A capture's baseband (about 4700 samples) fits the 8192-point size.
-  Prepare(4700);
-}
+    : c_(coefficients.begin(), coefficients.end()) {}
 
 FastFIR::~FastFIR() = default;
 
@@ -142,11 +140,6 @@ struct Fft::Plans {
   };
   std::array<Size, kMaxLog2 + 1> Sizes{};
 
-  Plans() {
-    // The two sizes every capture uses are planned now; others on first use.
-    Get(11);
-    Get(12);
-  }
   ~Plans() {
     for (Size& s : Sizes) {
       if (!s.Plan) continue;
@@ -176,7 +169,7 @@ namespace {
 Fft::Plans* shared = nullptr;
 }  // namespace
 
-Fft::Fft() : plans_(*(shared ? shared : (shared = new Plans()))) {}
+Fft::Fft() = default;
 Fft::~Fft() = default;
 
 bool Fft::MakeFFT(std::span<const float> values, int phaseBin, int log2Size, long start,
@@ -184,7 +177,8 @@ bool Fft::MakeFFT(std::span<const float> values, int phaseBin, int log2Size, lon
   if (log2Size < kMinLog2 || log2Size > kMaxLog2) return false;
   const long n = 1L << log2Size;
   if (start < 0 || start + n > static_cast<long>(values.size())) return false;
-  Plans::Size& s = plans_.Get(log2Size);
+  if (!shared) shared = new Plans();  // planned at the first capture, not at start
+  Plans::Size& s = shared->Get(log2Size);
   const float* v = values.data() + start;
   for (long i = 0; i < n; ++i) s.In[i] = v[i] * s.Window[i];
   fftwf_execute(s.Plan);

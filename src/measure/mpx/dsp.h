@@ -42,7 +42,7 @@ class FastFIR {
 };
 
 // Windowed real FFT on FFTW (single precision). Plans and buffers are made
-// once, when the first object is built, and shared.
+// once per size, at its first transform, and shared by every object.
 class Fft {
  public:
   static constexpr int kMinLog2 = 1, kMaxLog2 = 14;
@@ -60,9 +60,6 @@ class Fft {
                std::vector<float>& magnitudes, float& phase);
 
   struct Plans;  // shared by every Fft
-
- private:
-  Plans& plans_;
 };
 
 }  // namespace sondaro::mpx
