@@ -25,13 +25,14 @@ test: deps
 	@bash tools/run-fuzzers.sh
 	cd $(CHECK) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
 
-bench: deps
+bench: release
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF -DSONDARO_BENCH=ON
 	cmake --build build/bench -j$(JOBS)
 	@mkdir -p build/bench/env/home build/bench/env/config build/bench/env/tmp
 	@for b in build/bench/bench/bench_*; do echo "== $$b"; \
 	  HOME=$(CURDIR)/build/bench/env/home XDG_CONFIG_HOME=$(CURDIR)/build/bench/env/config \
 	  TMPDIR=$(CURDIR)/build/bench/env/tmp $$b; done
+	@bash tools/bench-startup.sh
 
 # A Debian package of the program: build/release/sondaro_<version>_<arch>.deb.
 deb: release

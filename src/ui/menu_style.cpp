@@ -1,7 +1,10 @@
 #include "ui/menu_style.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
+#include <QPolygonF>
 #include <QStyleOptionMenuItem>
 
 namespace sondaro {
@@ -30,6 +33,10 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
 // pressed, framed in grey.
 void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
                               const QWidget* widget) const {
+  if (element == PE_FrameGroupBox) {
+    DrawGroupBoxFrame(option->rect, p);
+    return;
+  }
   if (element != PE_PanelButtonCommand) {
     QProxyStyle::drawPrimitive(element, option, p, widget);
     return;
@@ -117,6 +124,37 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
     proxy()->drawPrimitive(PE_IndicatorArrowRight, &arrow, p, widget);
   }
   p->restore();
+}
+
+// Drawn rather than taken from the platform style's frame image: reading that
+// image at the first paint would load every image format plugin.
+void MenuStyle::DrawGroupBoxFrame(const QRect& rect, QPainter* p) const {
+  p->save();
+  p->setRenderHint(QPainter::Antialiasing);
+  p->setBrush(Qt::NoBrush);
+  p->setPen(QColor(0, 0, 0, 50));
+  p->drawRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+  p->setPen(QColor(255, 255, 255, 120));  // the light inner edge
+  p->drawRoundedRect(QRectF(rect).adjusted(1.5, 1.5, -1.5, -1.5), 1.5, 1.5);
+  p->restore();
+}
+
+QIcon MenuStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                              const QWidget* widget) const {
+  const bool horizontal = icon == SP_ToolBarHorizontalExtensionButton;
+  if (!horizontal && icon != SP_ToolBarVerticalExtensionButton)
+    return QProxyStyle::standardIcon(icon, option, widget);
+  QPixmap chevron(16, 16);
+  chevron.fill(Qt::transparent);
+  QPainter p(&chevron);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(60, 60, 60), 1.5));
+  for (const int at : {4, 9}) {  // two arrow heads, pointing right (or down)
+    const QPolygonF head = horizontal ? QPolygonF{{QPointF(at, 4), QPointF(at + 3, 8), QPointF(at, 12)}}
+                                      : QPolygonF{{QPointF(4, at), QPointF(8, at + 3), QPointF(12, at)}};
+    p.drawPolyline(head);
+  }
+  return QIcon(chevron);
 }
 
 }  // namespace sondaro

@@ -24,9 +24,14 @@ class MenuStyle final : public QProxyStyle {
                    const QWidget* widget) const override;
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override;
+  // The menu bar's overflow chevron is drawn, not read from an image file:
+  // reading one would load every image format plugin at start.
+  QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
+                     const QWidget* widget) const override;
 
  private:
   void DrawSeparator(const QStyleOptionMenuItem& item, QPainter* p) const;
+  void DrawGroupBoxFrame(const QRect& rect, QPainter* p) const;
 };
 
 }  // namespace sondaro

@@ -143,7 +143,6 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     qapp = std::make_unique<QGuiApplication>(argc, argv);
   } else {
     qapp = std::make_unique<QApplication>(argc, argv);
-    QApplication::setWindowIcon(QIcon(":/sondaro.svg"));
     QApplication::setStyle(new MenuStyle);
     // The window may live in the tray; the close path ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -200,7 +199,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
 
   QImageCanvas chartBitmap;  // the one off-screen bitmap of chart images
   QtClipboard clipboard;
-  MetricsExporter metrics;  // outlives the App that feeds it
+  std::unique_ptr<MetricsExporter> metrics;  // made when switched on; outlives the App
   AppPorts ports{clock, *serialPort, *tcpClient, dialogs, &network, appFolder, &shell};
   ports.bitmap = &chartBitmap;
   ports.clipboard = &clipboard;
@@ -242,8 +241,12 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     guiDialogs.SetParent(window.get());
     BindWindowPosition(*window, app.settings);
     window->Shell()->Start();  // shown, or kept in the tray by "Visible"
-    // The other pages are built once the window is up (or when first shown).
-    QTimer::singleShot(50, window.get(), &MainWindow::BuildRemainingPages);
+    // The other pages, and the icon with its SVG engine, once the window is
+    // up (a page shown before is built then).
+    QTimer::singleShot(50, window.get(), [&window] {
+      QApplication::setWindowIcon(QIcon(":/sondaro.svg"));
+      window->BuildRemainingPages();
+    });
     guard->OnHandOff = [&app, &window](const std::string& text) {
       app.shell.SetShowFlag(true);
       window->raise();
