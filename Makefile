@@ -33,6 +33,7 @@ bench: release
 	  HOME=$(CURDIR)/build/bench/env/home XDG_CONFIG_HOME=$(CURDIR)/build/bench/env/config \
 	  TMPDIR=$(CURDIR)/build/bench/env/tmp $$b; done
 	@bash tools/bench-startup.sh
+	@bash tools/bench-streaming.sh
 
 # A Debian package of the program: build/release/sondaro_<version>_<arch>.deb.
 deb: release
