@@ -17,11 +17,16 @@ done
 command -v lintian >/dev/null || { echo "SKIP: lintian is not installed"; exit 77; }
 out="$build/package-check"
 rm -rf "$out" && mkdir -p "$out"
-cmake --build "$build" --target sondaro sondaro_docs >/dev/null
+cmake --build "$build" --target sondaro sondaro_docs >/dev/null  # the modules come with sondaro
 (cd "$out" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >cpack.log 2>&1) \
   || { cat "$out/cpack.log"; exit 1; }
 deb=$(ls "$out"/*.deb)
-dpkg-deb -c "$deb" | grep -q 'usr/share/man/man1/sondaro.1.gz' || { echo "man page not in package"; exit 1; }
+files=$(dpkg-deb -c "$deb")
+grep -q 'usr/share/man/man1/sondaro.1.gz' <<<"$files" || { echo "man page not in package"; exit 1; }
+for module in audio ftp; do  # the run-time modules, in the private folder
+  grep -q "usr/lib/.*sondaro/.*libsondaro_$module.so" <<<"$files" \
+    || { echo "module libsondaro_$module.so not in package"; exit 1; }
+done
 # The sanitizer build links libasan/libubsan; only lintian's own verdict counts.
 report=$(lintian --tag-display-limit 0 --display-level '>=warning' "$deb" 2>&1 | grep -v "running with root privileges") || true
 echo "$report"
