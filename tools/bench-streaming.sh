@@ -9,17 +9,8 @@ cd "$(dirname "$0")/.."
 WINDOW=${1:-30}
 WARMUP=10
 out=build/bench-streaming
-[ -x build/release/sondaro ] || { echo "build the release program first (make release)"; exit 1; }
-rm -rf "$out" && mkdir -p "$out/prog" "$out"/env/{home,config,runtime,tmp}
-chmod 700 "$out/env/runtime"
-cp build/release/sondaro build/release/lib*.so "$out/prog/"
-export HOME="$PWD/$out/env/home" XDG_CONFIG_HOME="$PWD/$out/env/config" \
-  XDG_RUNTIME_DIR="$PWD/$out/env/runtime" TMPDIR="$PWD/$out/env/tmp"
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5> "$out/display" 2> /dev/null &
-xvfb=$!
-trap 'kill $xvfb 2> /dev/null || true' EXIT
-for _ in $(seq 100); do [ -s "$out/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$out/display")"
+mkdir -p "$out"
+source tools/bench-env.sh
 
 cpu_ms() {  # all threads' CPU time so far (threads may come and go)
   cat /proc/"$1"/task/*/schedstat 2> /dev/null | awk '{ s += $1 } END { print int(s / 1e6) }'
