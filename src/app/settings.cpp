@@ -244,6 +244,8 @@ void Settings::RunLoaders(SettingsStage stage) const {
 }
 
 void Settings::LoadMainSettings() {
+  std::error_code ec;
+  noFileAtStart_ = !std::filesystem::exists(ActiveFilePath(), ec);
   ReadKeys(ReadFile(), SettingsLoad::Main);
   loaded_ = true;
   RunLoaders(SettingsStage::MainValues);

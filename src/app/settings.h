@@ -130,6 +130,8 @@ class Settings {
   // The file the last load read (ActiveFilePath once loaded).
   [[nodiscard]] const std::string& LoadedFrom() const { return loadedFrom_; }
   [[nodiscard]] bool Loaded() const { return loaded_; }
+  // The main load found no file: the program's first start here.
+  [[nodiscard]] bool FirstStart() const { return noFileAtStart_; }
   [[nodiscard]] const std::string& AppFolder() const { return appFolder_; }
 
  private:
@@ -149,6 +151,7 @@ class Settings {
   bool usesUserFolder_;
   std::string loadedFrom_;
   bool loaded_ = false;
+  bool noFileAtStart_ = false;
   std::vector<SettingDef> table_;
   std::map<std::string, std::size_t> index_;   // Id -> position in table_
   std::map<std::string, std::string> values_;  // Id -> file text

@@ -186,7 +186,14 @@ void MainWindow::BuildRemainingPages() {
   for (int i = 0; i < static_cast<int>(unbuilt_.size()); ++i) BuildPage(i);
 }
 
+void MainWindow::ShowFirstStartHint() {
+  if (app_.settings.FirstStart() && !app_.tuning.Online()) app_.status.SetText(kFirstStartHint);
+}
+
 void MainWindow::Changed(Area area) {
+  // The hint has done its work once the live values are on.
+  if (area == Area::Online && app_.tuning.Online() && app_.status.Text() == kFirstStartHint)
+    app_.status.SetText({});
   if (area == Area::StatusBar) status_->setText(FromLatin1(app_.status.Text()));
   if (area == Area::Mode) modeStatus_->setText(FromLatin1(app_.tuning.ModeCaption()));
   topBar_->Refresh(area);

@@ -31,6 +31,11 @@ class MainWindow : public QMainWindow, public View {
   [[nodiscard]] ShellFront* Shell() const { return shellFront_; }
   void Exit1Click();
   void BuildRemainingPages();
+  // At the first start (no settings file yet) the status bar tells how to
+  // see live values.
+  void ShowFirstStartHint();
+  static constexpr const char* kFirstStartHint =
+      "Tick \"Online Deviation and Signal\" for live readouts";
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QPushButton>
 #include <QStyleOptionMenuItem>
+#include <cmath>
 
 namespace sondaro {
 
@@ -17,11 +19,47 @@ QColor ThemeColour() {
   const QColor c = qApp->property("sondaroTheme").value<QColor>();
   return c.isValid() ? c : QColor(219, 219, 219);
 }
+
+double Linear(int channel) {
+  const double c = channel / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(const QColor& c) {
+  return 0.2126 * Linear(c.red()) + 0.7152 * Linear(c.green()) + 0.0722 * Linear(c.blue());
+}
 }  // namespace
+
+double MenuStyle::ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+MenuStyle::Highlight MenuStyle::HighlightFor(const QColor& theme) {
+  Highlight h{theme.darker(130), theme.darker(170), Qt::white};
+  // A light theme leaves white text unreadable on the plain darkened ends.
+  while (ContrastRatio(h.Text, h.Top) < kMinimumContrast ||
+         ContrastRatio(h.Text, h.Bottom) < kMinimumContrast) {
+    h.Top = h.Top.darker(110);
+    h.Bottom = h.Bottom.darker(110);
+  }
+  return h;
+}
+
+void MenuStyle::DrawFocusFrame(QPainter* p, const QRect& r, qreal radius) {
+  p->save();
+  p->setRenderHint(QPainter::Antialiasing);
+  p->setBrush(Qt::NoBrush);
+  p->setPen(QPen(FocusColour(), 2));
+  p->drawRoundedRect(QRectF(r).adjusted(1, 1, -1, -1), radius, radius);
+  p->restore();
+}
 
 QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
                                   const QSize& size, const QWidget* widget) const {
   QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+  // Room right of the caption for its focus frame.
+  if (type == CT_CheckBox || type == CT_RadioButton) return s + QSize(kCaptionFrameGap, 0);
   if (type != CT_MenuItem) return s;
   const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
   if (item && item->menuItemType != QStyleOptionMenuItem::Separator) s.setHeight(kItemHeight);
@@ -29,18 +67,15 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
   return s;
 }
 
+int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
+                           const QWidget* widget) const {
+  if (metric == PM_MenuPanelWidth) return kMenuFrame;
+  return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
 // Push buttons: a gradient from white to the theme colour, darker while
-// pressed, framed in grey.
-void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
-                              const QWidget* widget) const {
-  if (element == PE_FrameGroupBox) {
-    DrawGroupBoxFrame(option->rect, p);
-    return;
-  }
-  if (element != PE_PanelButtonCommand) {
-    QProxyStyle::drawPrimitive(element, option, p, widget);
-    return;
-  }
+// pressed, framed in grey, or in the focus frame while focused.
+void MenuStyle::DrawButtonPanel(const QStyleOption* option, QPainter* p) const {
   const QRect r = option->rect.adjusted(0, 0, -1, -1);
   const bool down = option->state & (State_Sunken | State_On);
   const QColor theme = ThemeColour();
@@ -50,9 +85,67 @@ void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opti
   p->save();
   p->setRenderHint(QPainter::Antialiasing);
   p->setBrush(g);
-  p->setPen(option->state & State_HasFocus ? theme.darker(200) : kFrameGrey);
+  p->setPen(kFrameGrey);
   p->drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
   p->restore();
+  if (option->state & State_HasFocus) DrawFocusFrame(p, option->rect);
+}
+
+// A grey line round the menu; its right and bottom edges doubled in a
+// darker grey read as a shadow against the page behind.
+void MenuStyle::DrawMenuFrame(const QStyleOption* option, QPainter* p) {
+  const QRect r = option->rect;
+  p->save();
+  p->setPen(kFrameGrey);
+  p->drawRect(r.adjusted(0, 0, -1, -1));
+  p->setPen(QColor(64, 64, 64));
+  for (int i = 0; i < 2; ++i) {
+    p->drawLine(r.right() - i, r.top() + i, r.right() - i, r.bottom() - i);
+    p->drawLine(r.left() + i, r.bottom() - i, r.right() - i, r.bottom() - i);
+  }
+  p->restore();
+}
+
+void MenuStyle::DrawFocusRect(const QStyleOption* option, QPainter* p, const QWidget* widget) {
+  // A push button's panel already carries the frame.
+  if (qobject_cast<const QPushButton*>(widget)) return;
+  QRect r = option->rect;
+  // The platform's frame hugs a check box's caption; this one stands clear.
+  if (qobject_cast<const QAbstractButton*>(widget))
+    r = r.adjusted(-kCaptionFrameGap, -1, kCaptionFrameGap, 1) & widget->rect();
+  DrawFocusFrame(p, r, 2);
+}
+
+void MenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
+                              const QWidget* widget) const {
+  switch (element) {
+    case PE_PanelButtonCommand:
+      DrawButtonPanel(option, p);
+      return;
+    case PE_FrameMenu:
+      DrawMenuFrame(option, p);
+      return;
+    case PE_FrameGroupBox:
+      DrawGroupBoxFrame(option->rect, p);
+      return;
+    case PE_FrameFocusRect:
+      DrawFocusRect(option, p, widget);
+      return;
+    case PE_FrameLineEdit:
+      QProxyStyle::drawPrimitive(element, option, p, widget);
+      if (option->state & State_HasFocus) DrawFocusFrame(p, option->rect);
+      return;
+    default:
+      QProxyStyle::drawPrimitive(element, option, p, widget);
+  }
+}
+
+void MenuStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                   QPainter* p, const QWidget* widget) const {
+  QProxyStyle::drawComplexControl(control, option, p, widget);
+  const bool framed = control == CC_ComboBox || control == CC_SpinBox ||
+                      control == CC_ScrollBar || control == CC_Slider;
+  if (framed && (option->state & State_HasFocus)) DrawFocusFrame(p, option->rect);
 }
 
 void MenuStyle::DrawSeparator(const QStyleOptionMenuItem& item, QPainter* p) const {
@@ -72,10 +165,27 @@ void MenuStyle::DrawSeparator(const QStyleOptionMenuItem& item, QPainter* p) con
 void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* p,
                             const QWidget* widget) const {
   const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-  if (element != CE_MenuItem || !item) {
-    QProxyStyle::drawControl(element, option, p, widget);
+  if (element == CE_MenuItem && item) {
+    DrawMenuItem(item, p, widget);
     return;
   }
+  if (element == CE_MenuBarItem && item && (item->state & State_Selected)) {
+    // The open menu's title in the same readable colours as its items.
+    QStyleOptionMenuItem title = *item;
+    const Highlight h = HighlightFor(ThemeColour());
+    title.palette.setColor(QPalette::Highlight, h.Top);
+    title.palette.setColor(QPalette::HighlightedText, h.Text);
+    QProxyStyle::drawControl(element, &title, p, widget);
+    return;
+  }
+  QProxyStyle::drawControl(element, option, p, widget);
+  if (element == CE_TabBarTab && (option->state & State_HasFocus))
+    DrawFocusFrame(p, option->rect.adjusted(2, 2, -2, 0));
+}
+
+void MenuStyle::DrawMenuItem(const QStyleOptionMenuItem* item, QPainter* p,
+                             const QWidget* widget) const {
+  const QStyleOption* option = item;
   p->save();
   const QRect r = item->rect;
   const QColor theme = ThemeColour();
@@ -92,13 +202,14 @@ void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, 
   QColor text = enabled ? item->palette.color(QPalette::Text)
                         : item->palette.color(QPalette::Disabled, QPalette::Text);
   if (highlighted) {
+    const Highlight h = HighlightFor(theme);
     QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, theme.darker(130));
-    g.setColorAt(1, theme.darker(170));
+    g.setColorAt(0, h.Top);
+    g.setColorAt(1, h.Bottom);
     p->fillRect(r.adjusted(1, 1, -1, -1), g);
     p->setPen(kFrameGrey);
     p->drawRect(r.adjusted(0, 0, -1, -1));
-    text = Qt::white;
+    text = h.Text;
   }
   const int iconSize = pixelMetric(PM_SmallIconSize, option, widget);
   if (!item->icon.isNull()) {

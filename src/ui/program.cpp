@@ -255,6 +255,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     };
   }
   if (options.Simulate && app.link.connection.ConnectEnabled()) app.link.connection.BitBtn2Click();
+  if (window) window->ShowFirstStartHint();
 
   StartAutomation(app, options, *qapp);  // socket control options, the script parameter
   if (options.Headless)  // no status bar to read: a task that could not start goes to the log

@@ -1,10 +1,12 @@
 #pragma once
 // The colour theme and font controls of the "Setup" page: hue and
-// saturation scroll bars with a preview swatch, "Apply", and "Use System
-// Font (requires restart)".
+// saturation scroll bars, each as wide as the box with its value shown
+// above its end, a preview swatch, "Apply", and "Use System Font (requires
+// restart)".
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
 #include <QScrollBar>
 
 #include "core/view.h"
@@ -22,9 +24,12 @@ class ThemeBox : public QGroupBox, public View {
   void Repaint(ChartTag) override {}
 
  private:
+  void ShowValues();
   App& app_;
   QScrollBar* hue_;
   QScrollBar* saturation_;
+  QLabel* hueValue_;
+  QLabel* saturationValue_;
   QFrame* swatch_;
   QCheckBox* systemFont_;
 };

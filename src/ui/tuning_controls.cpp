@@ -12,6 +12,7 @@
 
 #include "app/app.h"
 #include "platform/qt_dialogs.h"
+#include "ui/menu_style.h"
 
 namespace sondaro {
 
@@ -52,6 +53,7 @@ void ModeButton::paintEvent(QPaintEvent*) {
   p.drawLine(r.topRight(), r.bottomRight());
   p.setPen(palette().color(isEnabled() ? QPalette::ButtonText : QPalette::PlaceholderText));
   p.drawText(rect().translated(look.Sunken ? 1 : 0, look.Sunken ? 1 : 0), Qt::AlignCenter, text());
+  if (hasFocus()) MenuStyle::DrawFocusFrame(&p, rect(), 0);
 }
 
 TuningControls::TuningControls(App& app, QWidget* area) : QWidget(area), app_(app) {

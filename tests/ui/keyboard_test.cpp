@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSet>
 #include <QSpinBox>
 #include <QTabBar>
@@ -98,6 +99,7 @@ TEST(Keyboard, SetupPageTabOrder) {
     else if (auto* c = qobject_cast<QComboBox*>(at)) walk << "list " + c->itemText(0);
     else if (qobject_cast<QSpinBox*>(at->parentWidget()) || qobject_cast<QSpinBox*>(at)) walk << "spin";
     else if (auto* e = qobject_cast<QLineEdit*>(at)) walk << "edit " + e->text();
+    else if (qobject_cast<QScrollBar*>(at)) walk << "bar";
   }
   // Around the page: the tab bar's own buttons, the top bar.
   while (!walk.isEmpty() && walk.last().startsWith("outside ")) walk.removeLast();
@@ -106,7 +108,7 @@ TEST(Keyboard, SetupPageTabOrder) {
             "Serial RS232 | list COM1 | List... | Connect | Debug mode (stop on errors) | "
             "Register Script Files (*.fms) | Include RDS data in Bandscan | list Measuring | "
             "Enable 50 kHz tuning step (requires restart) | Save Settings | spin | US PTY Code | "
-            "Apply | Use System Font (requires restart)");
+            "bar | bar | Apply | Use System Font (requires restart)");
 }
 
 }  // namespace

@@ -56,6 +56,55 @@ TEST(MainWindow, MultiSetTitleNamesTheWindow) {
   EXPECT_EQ(app.shell.Title(), title);
 }
 
+// A program started on a settings folder, as the program starts: settings
+// first, then the window.
+struct StartedIn {
+  explicit StartedIn(const std::string& folder) {
+    AppPorts ports{clock, serial, tcp, dialogs};
+    ports.appFolder = folder;
+    ports.userConfigFolder = folder + "user/";
+    app = std::make_unique<App>(ports);
+    app->LoadSettings();
+    window = std::make_unique<MainWindow>(*app);
+    window->ShowFirstStartHint();
+  }
+  bool ShowsHint() const {
+    for (auto* l : window->statusBar()->findChildren<QLabel*>())
+      if (l->text() == MainWindow::kFirstStartHint) return true;
+    return false;
+  }
+  VirtualClock clock;
+  test::FakeSerialPort serial;
+  test::FakeTcpClient tcp;
+  SilentDialogs dialogs;
+  std::unique_ptr<App> app;
+  std::unique_ptr<MainWindow> window;
+};
+
+// Only the very first start (no settings file yet) tells how to see live
+// values, and the hint goes once the box it names is ticked.
+TEST(MainWindow, FirstStartHintShowsOnce) {
+  test::Gui();
+  test::TempDir dir;
+  {
+    StartedIn first(dir.Path());
+    EXPECT_TRUE(first.ShowsHint());
+    ASSERT_TRUE(first.app->settings.SaveSettings().Written);
+  }
+  StartedIn second(dir.Path());
+  EXPECT_FALSE(second.app->tuning.Online());
+  EXPECT_FALSE(second.ShowsHint());
+
+  test::TempDir elsewhere;
+  StartedIn newcomer(elsewhere.Path());
+  ASSERT_TRUE(newcomer.ShowsHint());
+  auto* online = test::Find<QCheckBox>(*newcomer.window, "Online Deviation and Signal");
+  ASSERT_TRUE(online);
+  online->click();
+  EXPECT_FALSE(newcomer.ShowsHint());
+  EXPECT_EQ(newcomer.app->status.Text(), "");
+}
+
 TEST(MainWindow, ButtonsAndReadoutsFollowTheEngine) {
   test::Gui();
   Window w;

@@ -166,6 +166,19 @@ TEST(RdsPage, CtrlCCopiesTheSelectedText) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "PI: D301");
 }
 
+// At the window's fixed size every button of the page gets the room its
+// caption asks for, so no caption touches the button's edges.
+TEST(RdsPage, ButtonsGetTheSizeTheyAskFor) {
+  ShownRdsPage w;
+  QApplication::processEvents();
+  const auto buttons = w.window.Pages()->currentWidget()->findChildren<QPushButton*>();
+  ASSERT_GE(buttons.size(), 9);
+  for (QPushButton* b : buttons) {
+    EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+    EXPECT_GE(b->height(), b->sizeHint().height()) << b->text().toStdString();
+  }
+}
+
 // A full RadioText stands on one line of the box at the window's fixed size.
 TEST(RdsPage, FullRadioTextFitsOneLine) {
   ShownRdsPage w;

@@ -115,7 +115,25 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   frameLayout->setContentsMargins(3, 3, 3, 3);
   text_ = new RdsTextBox;
   frameLayout->addWidget(text_);
-  row->addWidget(frame, 1);
+
+  // Our own: the share of lost blocks, and every group to a daily file, on
+  // one row under the text, so the button column keeps its full height.
+  auto* monitor = new QGroupBox("Block Errors");
+  auto* monitorRow = new QHBoxLayout(monitor);
+  monitorRow->setContentsMargins(6, 2, 6, 4);
+  monitorRow->setSpacing(12);
+  bler_ = new QLabel;
+  log_ = new QCheckBox("Log groups");
+  auto* folder = new QPushButton("Log Folder...");
+  monitorRow->addWidget(bler_, 1);
+  monitorRow->addWidget(log_);
+  monitorRow->addWidget(folder);
+
+  auto* left = new QVBoxLayout;
+  left->setSpacing(4);
+  left->addWidget(frame, 1);
+  left->addWidget(monitor);
+  row->addLayout(left, 1);
 
   // A narrow column of full-width buttons leaves the text box the width of
   // a whole RadioText line.
@@ -132,7 +150,7 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   auto* raw = new QGroupBox("Get Raw Data");
   auto* rawColumn = new QVBoxLayout(raw);
   rawColumn->setContentsMargins(4, 4, 4, 4);
-  rawColumn->setSpacing(3);
+  rawColumn->setSpacing(4);
   run_ = new QPushButton("Run");
   stop_ = new QPushButton("Stop");
   auto* clear = new QPushButton("Clear");
@@ -144,18 +162,6 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
   for (QWidget* w : std::initializer_list<QWidget*>{run_, stop_, clear, view, save, counter_, quillet})
     rawColumn->addWidget(w);
   column->addWidget(raw);
-
-  // Our own: the share of lost blocks, and every group to a daily file.
-  auto* monitor = new QGroupBox("Block Errors");
-  auto* monitorLayout = new QVBoxLayout(monitor);
-  bler_ = new QLabel;
-  bler_->setAlignment(Qt::AlignCenter);
-  log_ = new QCheckBox("Log groups");
-  auto* folder = new QPushButton("Log Folder...");
-  monitorLayout->addWidget(bler_);
-  monitorLayout->addWidget(log_);
-  monitorLayout->addWidget(folder);
-  column->addWidget(monitor);
   column->addStretch(1);
   row->addWidget(side);
 
@@ -188,7 +194,7 @@ RdsPage::RdsPage(App& app, QWidget* parent) : Page(app, parent) {
 void RdsPage::RefreshBler() {
   const Millis now = app_.GetClock().Now();
   const BlockErrorRate& b = app_.rds.bler;
-  bler_->setText(FromLatin1("10 s: " + b.Text(now, BlockErrorRate::kShortWindow) + " %\n60 s: " +
+  bler_->setText(FromLatin1("10 s: " + b.Text(now, BlockErrorRate::kShortWindow) + " %    60 s: " +
                             b.Text(now, BlockErrorRate::kLongWindow) + " %"));
 }
 

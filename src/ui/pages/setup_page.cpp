@@ -78,18 +78,21 @@ SetupPage::SetupPage(App& app, QWidget* parent) : Page(app, parent) {
   connect(list_, &QPushButton::clicked, this, &SetupPage::ShowPortList);
   BuildReceiverOptions();
   limit_ = new DeviationLimitBox(app_, this);
-  limit_->setGeometry(320, 140, 220, 26);
+  limit_->setGeometry(320, 140, 176, 26);
   // Programme types named by the North American table from now on.
   usPty_ = new QCheckBox("US PTY Code", this);
-  usPty_->setGeometry(320, 172, 200, 20);
+  usPty_->setGeometry(502, 143, 118, 20);
   connect(usPty_, &QCheckBox::toggled, this, [this](bool on) { app_.rds.data.UsPtyCode = on; });
   scanRds_ = new QCheckBox("Include RDS data in Bandscan", this);
   scanRds_->setGeometry(12, 262, 290, 20);
   connect(scanRds_, &QCheckBox::toggled, this, [this](bool on) { app_.bandscan.ScanRDS = on; });
   auto* scripts = new ScriptSetupBox(app_, this);
   scripts->setGeometry(8, 186, 300, 70);
-  (new ThemeBox(app_, this))->setGeometry(320, 196, 300, 92);
-  OrderTabs(scripts);
+  // Below the row of the limit and US PTY, down to the page's foot: room
+  // for theme bars as wide as the box.
+  auto* theme = new ThemeBox(app_, this);
+  theme->setGeometry(320, 168, 300, 134);
+  OrderTabs(scripts, theme);
   Refresh(Area::Connection);
   Refresh(Area::Setup);
 }
@@ -146,13 +149,14 @@ void SetupPage::EnableConnectionFields() {
 
 // Tab goes down the left column (connection, scripts), then down the right
 // (the theme box last).
-void SetupPage::OrderTabs(QWidget* scripts) {
+void SetupPage::OrderTabs(QWidget* scripts, QWidget* theme) {
   QList<QWidget*> chain{serial_, tcp_, port_, list_, host_, portText_, connect_, disconnect_};
   for (QWidget* w : scripts->findChildren<QWidget*>()) chain << w;
   chain << scanRds_;
   chain << preferredMode_ << fineTuning_ << saveSettings_;
   for (QWidget* w : limit_->findChildren<QWidget*>()) chain << w;
   chain << usPty_;
+  for (QWidget* w : theme->findChildren<QWidget*>()) chain << w;
   chain.removeIf([](QWidget* w) { return !(w->focusPolicy() & Qt::TabFocus); });
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }

@@ -22,7 +22,7 @@ class SetupPage : public Page {
   void ShowPortList();
   void BuildReceiverOptions();
   void EnableConnectionFields();
-  void OrderTabs(QWidget* scripts);
+  void OrderTabs(QWidget* scripts, QWidget* theme);
   QRadioButton* serial_;
   QRadioButton* tcp_;
   QLabel* portCaption_;
