@@ -133,9 +133,12 @@ std::vector<SettingDef> SettingsTable(int stationCount, const std::string& appFo
     t.back().Quoted = true;
   }
 
-  // Our own: the metrics endpoint and the RDS group log, written only once set.
+  // Our own: the metrics endpoint, the RDS group log and the web view,
+  // written only once set.
   for (auto [section, key] : {std::pair{"Metrics", "Port"}, {"Metrics", "Address"},
-                              {"RdsGroupLog", "Enabled"}, {"RdsGroupLog", "Folder"}}) {
+                              {"RdsGroupLog", "Enabled"}, {"RdsGroupLog", "Folder"},
+                              {"Web", "Port"}, {"Web", "Address"}, {"Web", "Token"},
+                              {"Web", "Hosts"}}) {
     add(section, key, T::String, "", L::Dialogs);
     t.back().OnlyWhenSet = true;
   }

@@ -36,6 +36,8 @@ inline constexpr std::string_view kCrLf = "\r\n";
 [[nodiscard]] std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
 [[nodiscard]] std::string RemoveAll(std::string text, std::string_view what);
 [[nodiscard]] std::string ToUpper(std::string_view text);
+// The program's 8-bit (Latin-1) text as UTF-8, for the outside world.
+[[nodiscard]] std::string Latin1ToUtf8(const std::string& text);
 [[nodiscard]] bool EqualsNoCase(std::string_view a, std::string_view b);
 // 1-based substring as the program's text rules count characters; clipped.
 [[nodiscard]] std::string Copy(std::string_view text, std::size_t pos1, std::size_t count);

@@ -40,6 +40,8 @@ class ChartImages {
   void SetSize(ChartTag tag, int width, int height);
   [[nodiscard]] std::pair<int, int> SizeOf(ChartTag tag) const;
 
+  // Draws the chart afresh into the off-screen bitmap; false without one.
+  bool Render(ChartTag tag);
   // Draws the chart and writes it; a relative path is relative to the
   // program's folder. False, after a DebugError, when writing failed.
   bool UlozObrazek(ChartTag tag, const std::string& path);
@@ -64,7 +66,6 @@ class ChartImages {
     int Width = 0, Height = 0;
   };
   static std::size_t Index(ChartTag tag) { return static_cast<std::size_t>(tag); }
-  bool Render(ChartTag tag);
 
   BitmapCanvas* bitmap_;
   Clipboard* clipboard_;

@@ -53,21 +53,6 @@ std::string Label(const std::string& text) {
 
 }  // namespace
 
-std::string Latin1ToUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 std::vector<MetricFamily> MetricFamilies(const MonitorSnapshot& s) {
   Families f;
   f.Gauge("sondaro_link_connected", "1 while the analyzer link is switched on (as %connected)",

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/monitor.h"
+#include "core/text.h"  // Latin1ToUtf8
 #include "platform/metrics_http_server.h"
 
 namespace prometheus {
@@ -25,8 +26,6 @@ namespace sondaro {
 [[nodiscard]] std::vector<prometheus::MetricFamily> MetricFamilies(const MonitorSnapshot& s);
 // The text a scrape of this snapshot returns.
 [[nodiscard]] std::string MetricsText(const MonitorSnapshot& s);
-// 8-bit program text to UTF-8, as label values must be.
-[[nodiscard]] std::string Latin1ToUtf8(const std::string& text);
 
 class MetricsExporter final : public MonitorSink {
  public:

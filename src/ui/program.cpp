@@ -36,6 +36,7 @@
 #include "ui/script_panel.h"
 #include "ui/menu_style.h"
 #include "ui/shell_front.h"
+#include "ui/web_start.h"
 
 #ifdef SONDARO_HAVE_SIM
 #include "sim/sim_link.h"
@@ -59,6 +60,8 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& args) {
     else if (a == "--socket-address") value(o.SocketAddress);
     else if (a == "--metrics-port") value(o.MetricsPort);
     else if (a == "--metrics-address") value(o.MetricsAddress);
+    else if (a == "--web-port") value(o.WebPort);
+    else if (a == "--web-address") value(o.WebAddress);
     else if (a.rfind("--", 0) == 0) o.Errors.push_back("unknown option " + a);
     else o.Plain.push_back(a);
   }
@@ -264,6 +267,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
       std::fprintf(stderr, "sondaro: %s\n", m.c_str());
     };
   StartMetrics(app, options, metrics);
+  const std::unique_ptr<WebPublisher> web = StartWeb(app, options, chartBitmap);
   const int code = qapp->exec();
   app.Close();
   for (const std::string& f : app.CloseFailures()) std::fprintf(stderr, "sondaro: close: %s\n", f.c_str());

@@ -16,6 +16,8 @@ struct ProgramOptions {
   std::string SocketPort, SocketAddress;
   // --metrics-port N, --metrics-address A: the metrics endpoint for this run.
   std::string MetricsPort, MetricsAddress;
+  // --web-port N, --web-address A: the web view for this run.
+  std::string WebPort, WebAddress;
   std::vector<std::string> Errors;
 };
 
