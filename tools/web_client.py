@@ -12,10 +12,10 @@ class Closed(Exception):
 
 
 class WebSocket:
-    def __init__(self, host, port, path="/ws", headers=None, timeout=10):
+    def __init__(self, host, port, path="/ws", headers=None, timeout=10, host_header=None):
         self.sock = socket.create_connection((host, port), timeout=timeout)
         key = base64.b64encode(os.urandom(16)).decode()
-        lines = [f"GET {path} HTTP/1.1", f"Host: {host}:{port}", "Upgrade: websocket",
+        lines = [f"GET {path} HTTP/1.1", f"Host: {host_header or f'{host}:{port}'}", "Upgrade: websocket",
                  "Connection: Upgrade", f"Sec-WebSocket-Key: {key}", "Sec-WebSocket-Version: 13"]
         lines += [f"{k}: {v}" for k, v in (headers or {}).items()]
         self.sock.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))

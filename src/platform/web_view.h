@@ -19,7 +19,8 @@ struct WebConfig {
   // Host header is checked against these, against DNS rebinding).
   std::vector<std::string> HostNames;
   int MaxViewers = 32;
-  // A viewer whose unsent data passes this is dropped, never buffered on.
+  // A viewer whose unsent data passes this is dropped, never buffered on
+  // (it holds at most this and one message).
   long long MaxQueuedBytes = 1 << 20;
 };
 

@@ -337,8 +337,9 @@ void WebServer::SendChart(Viewer& viewer, int chart) {
 void WebServer::Send(Viewer& viewer, const QByteArray& data, bool binary) {
   QWebSocket* s = viewer.Socket.get();
   if (s->state() != QAbstractSocket::ConnectedState) return;
-  // A viewer that does not read is dropped, not buffered for.
-  if (s->bytesToWrite() + data.size() > config_.MaxQueuedBytes) {
+  // A viewer that does not read is dropped, not buffered for: it holds at
+  // most the bound and one message.
+  if (s->bytesToWrite() > config_.MaxQueuedBytes) {
     QMetaObject::invokeMethod(this, [this, s] { Drop(s); }, Qt::QueuedConnection);
     return;
   }

@@ -54,8 +54,8 @@ function band(d) {
 function charts(d) {
   d.forEach((c, i) => {
     const parts = [];
-    if (c.acquired) parts.push('Acquired: ' + c.acquired);
-    parts.push(c.running ? 'running' : 'not running');
+    if (c.caption) parts.push(c.caption);
+    if (c.running !== null) parts.push(c.running ? 'running' : 'stopped');
     text('cap-' + i, parts.join(' \u00b7 '));
   });
 }
