@@ -19,6 +19,7 @@ packages=(
   python3-prometheus-client
   prometheus
   lintian man-db
+  qt6-httpserver-dev qt6-websockets-dev chromium
 )
 
 missing=()
