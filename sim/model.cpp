@@ -77,11 +77,13 @@ Station InternalFile(int n) {
 
 }  // namespace
 
-Model::Model(World world, SimOptions options, std::optional<RdsLog> log, Millis wallAtZero)
+Model::Model(World world, SimOptions options, std::optional<RdsLog> log, Millis wallAtZero,
+             Millis startAt)
     : world_(std::move(world)),
       options_(std::move(options)),
       rdsLog_(std::move(log)),
-      wallAtZero_(wallAtZero) {
+      wallAtZero_(wallAtZero),
+      histogramFrom_(startAt) {
   // Power-on alarm configuration (limits in kHz, Hz / 100, times in 10 s).
   alarm_ = {25, 88, 78, 78, 58, 77, 0, 85, 3, 6, 6, 6, 1, 0};
   if (rdsLog_ && !world_.Stations.empty()) {
@@ -364,15 +366,19 @@ void Model::AccumulateHistogram(Millis now) {
   const Station* s = Programme(r, scratch);
   const double noise = std::min(50.0, 40.0 * std::pow(10.0, -r.SnrDb / 20.0));
   // Very long gaps are sampled sparsely and the counts spread out.
-  const std::int64_t drawn = std::min<std::int64_t>(missing, 100000);
+  const std::int64_t drawn = std::min<std::int64_t>(missing, 20000);
   Rng rng(Key(Key(options_.Seed, 0x48), static_cast<std::uint64_t>(histogramFrom_),
               static_cast<std::uint64_t>(histogramSamples_)));
   const Millis first = histogramFrom_ + histogramSamples_ * 50;
   for (std::int64_t j = 0; j < drawn; ++j) {
     const Millis t = first + (j * missing / drawn) * 50;
+    // A sample is the peak the detector held over its 50 ms, taken as
+    // densely as the peak readout takes it, of pilot, RDS and programme.
+    Modulation m;
+    if (s) m = ModulationOf(*s, LoudnessDb(*s, options_.Seed, t / 1000.0));
     double dev = 0;
-    if (s) dev = DrawDeviation(ModulationOf(*s, LoudnessDb(*s, options_.Seed, t / 1000.0)), rng);
-    dev = std::fabs(dev + noise * rng.Gauss());
+    for (int k = 0; k < kDrawsPerSample; ++k)
+      dev = std::max(dev, std::fabs((s ? DrawDeviation(m, rng) : 0.0) + noise * rng.Gauss()));
     const auto bin = static_cast<std::size_t>(std::min(121.0, std::floor(dev)));
     histogram_[bin] += (j + 1) * missing / drawn - j * missing / drawn;
   }

@@ -43,8 +43,10 @@ class Model {
   static constexpr std::size_t kTxBacklogLimit = 8192;  // about 4 s of line time
 
   // wallAtZero: local wall time (ms since 1970) at model time 0, for CT.
+  // startAt: model time at which the analyzer is switched on; its deviation
+  // histogram counts from then.
   Model(World world, SimOptions options, std::optional<RdsLog> log = std::nullopt,
-        Millis wallAtZero = 1705320000000);
+        Millis wallAtZero = 1705320000000, Millis startAt = 0);
 
   // Bytes from the program, arriving at `now`.
   void Receive(Millis now, std::string_view bytes);
@@ -130,9 +132,11 @@ class Model {
   int loadedFile_ = 0;
   std::optional<std::string> savedSettings_;
 
-  // Deviation histogram: samples at 20 per second since the last "*C".
+  // Deviation histogram: samples at 20 per second since the start or the
+  // last "*C", each the peak of kDrawsPerSample instants.
+  static constexpr int kDrawsPerSample = 40;
   std::array<std::int64_t, 122> histogram_{};
-  Millis histogramFrom_ = 0;
+  Millis histogramFrom_;
   std::int64_t histogramSamples_ = 0;
   double maxHoldKHz_ = 0;
   std::uint64_t draws_ = 0;

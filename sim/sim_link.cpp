@@ -81,9 +81,10 @@ std::unique_ptr<Model> MakeModel(const SimOptions& options, Clock& clock, std::s
     if (load.Loaded) log = std::move(*load.Loaded);
     else error += (error.empty() ? "" : "; ") + std::string("rds log: ") + load.Error;
   }
-  // Model time is the clock's time, so wall time at model zero follows.
+  // Model time is the clock's time, so wall time at model zero follows; the
+  // analyzer is switched on now.
   return std::make_unique<Model>(std::move(world), options, std::move(log),
-                                 clock.WallNow() - clock.Now());
+                                 clock.WallNow() - clock.Now(), clock.Now());
 }
 
 }  // namespace

@@ -122,6 +122,10 @@ std::vector<SettingDef> SettingsTable(int stationCount, const std::string& appFo
   add("Bandscan", "Height", T::Integer, "600");
   add("Bandscan", "Left", T::Integer, "0");
   add("Bandscan", "Top", T::Integer, "0");
+  // Our own addition: the unit of the stored levels, so that a restart
+  // labels them as the scan did. Files without it follow the link's unit.
+  add("Bandscan", "Unit", T::String, "");
+  t.back().OnlyWhenSet = true;
 
   add("Scheduler", "Enabled", T::Boolean, "0", L::Scheduler);
   for (int n = 1; n <= kSchedulerTasks; ++n) {

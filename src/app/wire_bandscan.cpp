@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "core/text.h"
 
 namespace sondaro {
 
@@ -72,6 +73,10 @@ void App::WireBandscan() {
         b.Style = std::clamp(s.GetInt("General", "BandscanStyle"), 0, Bandscan::kStyles - 1);
         b.Grid = s.GetBool("General", "BandscanGrid");
         b.BandscanAcquiredText = s.GetString("Bandscan", "Acquired");
+        const std::string unit = s.GetString("Bandscan", "Unit");
+        b.ScanInDbuv.reset();
+        if (EqualsNoCase(unit, "dBuV")) b.ScanInDbuv = true;
+        if (EqualsNoCase(unit, "dB")) b.ScanInDbuv = false;
         for (int i = 0; i < kScanChannels; ++i)
           b.DisplayLevel[i] = s.GetInt("Bandscan", "F" + std::to_string(i));
         LoadStations(s, b.StationList);
@@ -95,6 +100,7 @@ void App::WireBandscan() {
         s.SetInt("General", "BandscanStyle", b.Style);
         s.SetBool("General", "BandscanGrid", b.Grid);
         s.SetString("Bandscan", "Acquired", b.BandscanAcquiredText);
+        s.SetString("Bandscan", "Unit", b.ScanInDbuv ? (*b.ScanInDbuv ? "dBuV" : "dB") : "");
         for (int i = 0; i < kScanChannels; ++i)
           s.SetInt("Bandscan", "F" + std::to_string(i), b.DisplayLevel[i]);
         SaveStations(s, b.StationList);

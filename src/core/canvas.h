@@ -67,6 +67,25 @@ class Canvas {
   [[nodiscard]] virtual int TextHeight() const = 0;
 };
 
+// The box a text takes on the canvas: x from Left up to, not including,
+// Right; y likewise. A rotated text is as wide as the face is high.
+struct TextBox {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  [[nodiscard]] bool Overlaps(const TextBox& o) const {
+    return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
+  }
+  friend bool operator==(const TextBox&, const TextBox&) = default;
+};
+
+[[nodiscard]] inline TextBox TextBounds(const Canvas& canvas, int x, int y, std::string_view text,
+                                        const TextOptions& options) {
+  const int w = canvas.TextWidth(text, options.Bold), h = canvas.TextHeight();
+  if (options.Rotate90) return {x - h / 2, y - w / 2, x - h / 2 + h, y - w / 2 + w};
+  const int left = options.H == HAlign::Left ? x : (options.H == HAlign::Center ? x - w / 2 : x - w);
+  const int top = options.V == VAlign::Top ? y : (options.V == VAlign::Center ? y - h / 2 : y - h);
+  return {left, top, left + w, top + h};
+}
+
 // 24-bit picture, rows top to bottom, three bytes per pixel (R, G, B).
 struct RgbImage {
   int Width = 0;

@@ -81,6 +81,7 @@ void Bandscan::IAeverButton25Click() {
   StopEnabled = false;
   AcquireEnabled = true;
   Changed();
+  RepaintCharts();  // the new time, at once
   const std::string back = RemoveLeadingBlanks(ScanReturnFrequency);
   if (!back.empty()) {
     const auto& list = tuning_.FrequencyList();
@@ -102,7 +103,6 @@ void Bandscan::Timer5Timer() {
                       (!ScanRDS && ScanChannel >= kScanChannels);
     if (stuck || past) {
       IAeverButton25Click();
-      RepaintCharts();
       return;
     }
     if (ScanChannel == kScanChannels) {
@@ -247,6 +247,7 @@ void Bandscan::ProcessBandscan() {
   BandscanResult r =
       ProcessReadings(BandscanReadings, link_.state.LevelInDbuv, MaxSignal, RandomBit);
   CorrectedLevel = r.CorrectedLevel;
+  ScanInDbuv = link_.state.LevelInDbuv;
   DisplayLevel = r.DisplayLevel;
   StationList = std::move(r.Stations);
   Changed();

@@ -13,6 +13,7 @@
 // The results are drawn by VymalujBAND (page chart) and VymalujEBND (the
 // "Extended Bandscan" window), implemented in bandscan_chart.cpp.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,10 @@ struct ExtendedBandscanSettings {
 [[nodiscard]] int ComputeLabelSpace(bool showFreq, bool showPI, bool showPS);
 // Label of one station in the extended chart; empty when nothing is shown.
 [[nodiscard]] std::string StationLabel(const TStationList& s, const ExtendedBandscanSettings& show);
-// Top inset of the extended chart: room for the strongest station's label.
-[[nodiscard]] int ExtendedTopInset(int chartHeight, int labelSpace, int strongestSignal);
+// Top inset of the extended chart: room for the strongest station's label,
+// at most `cap` pixels.
+[[nodiscard]] int ExtendedTopInset(int chartHeight, int labelSpace, int strongestSignal,
+                                   int cap = 139);
 // 411 points: every channel, and between two channels a point leaning to the
 // stronger one (lower + 0.75 * difference).
 [[nodiscard]] std::vector<chart::PointD> BuildBandscanCurve(const ChannelLevels& display);
@@ -52,6 +55,9 @@ struct ExtendedBandscanSettings {
 class Bandscan {
  public:
   static constexpr int kChartWidth = 521, kChartHeight = 233;
+  // The smallest extended chart its window allows: the bottom texts side by
+  // side, and a plot below labels of a full height.
+  static constexpr int kMinExtendedChartWidth = 440, kMinExtendedChartHeight = 240;
   static constexpr int kStuckTicks = 100;      // ticks on one channel before giving up
   static constexpr int kRdsPhaseChannel = 207;  // ScanChannel while reading RDS
   static constexpr int kStyles = 6;
@@ -101,6 +107,10 @@ class Bandscan {
   ChannelLevels DisplayLevel{};
   std::vector<TStationList> StationList;
   std::string BandscanAcquiredText;
+  // The level unit the stored levels were corrected for: true dBuV, false
+  // dB; none for a scan stored without it, which follows the link's unit.
+  std::optional<bool> ScanInDbuv;
+  [[nodiscard]] bool LevelsInDbuv() const { return ScanInDbuv.value_or(link_.state.LevelInDbuv); }
   Millis AcquiredAtWall = 0;  // WallNow() of the last finished scan; 0 for none
   // Diagnostic lines: "981: 326 324, 38 41, 54 55" (offsets, noises, levels;
   // second reading first).
@@ -144,6 +154,7 @@ class Bandscan {
   void RepaintExtended();
   void Changed();
   void DrawBandscan(chart::Chart& c, const Canvas& canvas, bool extended);
+  void DrawStationLabels(chart::Chart& c, const Canvas& canvas);
 
   View& view_;
   StatusBar& status_;

@@ -39,10 +39,10 @@ std::string StationLabel(const TStationList& s, const ExtendedBandscanSettings& 
   return label;
 }
 
-int ExtendedTopInset(int chartHeight, int labelSpace, int strongestSignal) {
+int ExtendedTopInset(int chartHeight, int labelSpace, int strongestSignal, int cap) {
   const double r = chartHeight - labelSpace - 42;
   int top = static_cast<int>(std::trunc(r + labelSpace - r * 100 / (strongestSignal + 2))) + 12;
-  top = std::min(top, 139);
+  top = std::min(top, cap);
   if (top + 50 > chartHeight) top = chartHeight - 50;
   return std::max(top, 10);
 }
@@ -81,17 +81,60 @@ void Bandscan::VymalujEBND(int target, Canvas& canvas) {
   chart::Chart c(canvas, ExtendedChart, target);
   c.Start();
   c.Text(4, c.Height() - 4, "Acquired: " + BandscanAcquiredText, {HAlign::Left, VAlign::Bottom});
-  int strongest = 0;
-  for (const TStationList& s : StationList) strongest = std::max(strongest, s.Signal);
-  c.PlotArea({40, 15, ExtendedTopInset(c.Height(), labelSpace_, strongest), 38});
+  int strongest = 0, widest = 0;
+  for (const TStationList& s : StationList) {
+    strongest = std::max(strongest, s.Signal);
+    if (s.Channel >= 1 && s.Channel <= kScanChannels - 2)
+      widest = std::max(widest, canvas.TextWidth(StationLabel(s, Extended), Grid));
+  }
+  // The reserved space was made for a narrower face: labels wider than it
+  // get the room they need, as far as the plot keeps 100 pixels.
+  const int extra = std::clamp(widest + 2 - labelSpace_, 0, std::max(0, c.Height() - 278));
+  c.PlotArea(
+      {40, 15, ExtendedTopInset(c.Height(), labelSpace_ + extra, strongest, 139 + extra), 38});
   DrawBandscan(c, canvas, true);
   if (target == chart::kTargetPaint) c.CursorReadout(c.Width() - 150, c.Height() - 17, 0);
   c.Finish();
 }
 
+// Strongest stations first; a label that would run into one already written
+// is left out, and one too long for the room above its station is shortened.
+void Bandscan::DrawStationLabels(chart::Chart& c, const Canvas& canvas) {
+  TextOptions look{HAlign::Center, VAlign::Center, true};
+  look.Bold = Grid;
+  std::vector<const TStationList*> order;
+  for (const TStationList& s : StationList)
+    if (s.Channel >= 1 && s.Channel <= kScanChannels - 2) order.push_back(&s);
+  std::stable_sort(order.begin(), order.end(), [](const TStationList* a, const TStationList* b) {
+    return a->Signal > b->Signal;
+  });
+  std::vector<TextBox> written;
+  for (const TStationList* s : order) {
+    std::string label = StationLabel(*s, Extended);
+    if (label.empty()) continue;
+    // The rotated text starts at the anchor and reads upwards from it.
+    const int x = c.ToPixelX(kBandLowMHz + s->Channel / 10.0);
+    const int from = c.ToPixelY(std::min(s->Signal + 2, 100));
+    int w = canvas.TextWidth(label, look.Bold);
+    while (w > from - 3 && label.size() > 3) {
+      if (label.ends_with("..")) label.resize(label.size() - 2);
+      label.pop_back();
+      label += "..";
+      w = canvas.TextWidth(label, look.Bold);
+    }
+    const int y = from - w / 2;
+    const TextBox box = TextBounds(canvas, x, y, label, look);
+    if (std::any_of(written.begin(), written.end(),
+                    [&box](const TextBox& b) { return b.Overlaps(box); }))
+      continue;
+    written.push_back(box);
+    c.Text(x, y, label, look);
+  }
+}
+
 // Axes, the green bands, (labels), the curve in the chosen style.
 void Bandscan::DrawBandscan(chart::Chart& c, const Canvas& canvas, bool extended) {
-  const std::string unit = link_.state.LevelInDbuv ? "[dBuV]" : "[dB]";
+  const std::string unit = LevelsInDbuv() ? "[dBuV]" : "[dB]";
   const std::vector<PointD> curve = BuildBandscanCurve(DisplayLevel);
   const std::string yTitle = "Signal " + unit;
   const chart::YAxisOptions yOptions{false, kBlack, Grid};
@@ -100,19 +143,7 @@ void Bandscan::DrawBandscan(chart::Chart& c, const Canvas& canvas, bool extended
   // Pale green at the bottom to white at the top.
   for (int i = 1; i <= 10; ++i)
     c.FillRect(kBandLowMHz, (i - 1) * 10, kBandHighMHz, i * 10, ToRGB(0.33, 1.0, 0.9 + i / 100.0));
-  if (extended) {
-    TextOptions look{HAlign::Center, VAlign::Center, true};
-    look.Bold = Grid;
-    for (const TStationList& s : StationList) {
-      if (s.Channel < 1 || s.Channel > kScanChannels - 2) continue;
-      const std::string label = StationLabel(s, Extended);
-      if (label.empty()) continue;
-      // The rotated text starts at the anchor and reads upwards from it.
-      const int x = c.ToPixelX(kBandLowMHz + s.Channel / 10.0);
-      const int y = c.ToPixelY(std::min(s.Signal + 2, 100));
-      c.Text(x, y - canvas.TextWidth(label, look.Bold) / 2, label, look);
-    }
-  }
+  if (extended) DrawStationLabels(c, canvas);
   std::vector<PointD> area;
   if (Style == 2 || Style == 3) area = BuildBandscanArea(curve);
   c.YAxis(yTitle, 0, 100, yOptions);  // its grid over the bands

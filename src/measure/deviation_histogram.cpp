@@ -121,15 +121,13 @@ void DeviationHistogram::VymalujDEV(int target, Canvas& canvas) {
   const int limit = std::min(DeviationLimit, kLimitMax);
   chart::Chart c(canvas, Chart, target);
   c.Start();
-  const TextOptions right{HAlign::Right, VAlign::Top};
-  c.Text(5, 201, "Max at: " + std::to_string(MaxAtKHz) + " kHz");
-  c.Text(5, 215, "MIN: " + std::to_string(MinKHz) + " kHz");
-  c.Text(130, 201,
-         "% above " + std::to_string(AboveThresholdKHz) +
-             " kHz: " + FormatFixed(static_cast<double>(AbovePercent), 1));
-  c.Text(130, 215, "Acquired: " + AcquiredText);
-  c.Text(515, 201, "Total samples: " + std::to_string(TotalSamples), right);
-  c.Text(515, 215, TotalTimeText, right);
+  c.TextRow(201, {{5, "Max at: " + std::to_string(MaxAtKHz) + " kHz"},
+                  {130, "% above " + std::to_string(AboveThresholdKHz) + " kHz: " +
+                            FormatFixed(static_cast<double>(AbovePercent), 1)},
+                  {515, "Total samples: " + std::to_string(TotalSamples), HAlign::Right}});
+  c.TextRow(215, {{5, "MIN: " + std::to_string(MinKHz) + " kHz"},
+                  {130, "Acquired: " + AcquiredText},
+                  {515, TotalTimeText, HAlign::Right}});
 
   c.PlotArea({40, 12, 10, 66});
   c.XAxis("Frequency Deviation [kHz]", 0, 120);

@@ -77,10 +77,10 @@ void ModulationPower::VymalujPM(int target, Canvas& canvas) {
   const double minutes = std::max(5.0, std::trunc((n - 1) / kPointsPerMinute + 1));
   chart::Chart c(canvas, Chart, target);
   c.Start();
-  c.Text(90, 183, "MAX: " + FormatFixed(PmMax, 1) + " dBr");
-  c.Text(190, 183, "MIN: " + FormatFixed(PmMin, 1) + " dBr");
-  c.Text(285, 183, "AVE: " + FormatFixed(PmAve, 2) + " dBr");
-  c.Text(605, 183, LastValueText, {HAlign::Right, VAlign::Top});
+  c.TextRow(183, {{90, "MAX: " + FormatFixed(PmMax, 1) + " dBr"},
+                  {190, "MIN: " + FormatFixed(PmMin, 1) + " dBr"},
+                  {285, "AVE: " + FormatFixed(PmAve, 2) + " dBr"},
+                  {605, LastValueText, HAlign::Right}});
   c.PlotArea({42, 10, 10, 55});
   c.XAxis("Time [min]", 0, minutes);
   const double bottom = PmMin < -1 ? std::trunc(PmMin - 1.0) : -1;

@@ -9,10 +9,6 @@
 
 namespace sondaro {
 
-namespace {
-constexpr int kMinimumWidth = 360, kMinimumHeight = 200;
-}  // namespace
-
 ExtendedBandscanWindow::ExtendedBandscanWindow(App& app, QWidget* parent)
     : QWidget(parent, Qt::Window), app_(app) {
   setWindowTitle("Extended Bandscan");
@@ -30,31 +26,43 @@ ExtendedBandscanWindow::ExtendedBandscanWindow(App& app, QWidget* parent)
   chart_->AfterPointer = [&b] { b.SelectFrequencyAt(b.ExtendedChart); };
   column->addWidget(area_, 1);
 
+  // Two rows, so that nothing in them is cut or covered down to the
+  // window's minimum size: the switches and the size, then the footnote and
+  // the buttons.
   auto* panel = new QWidget;
-  auto* row = new QHBoxLayout(panel);
-  row->setContentsMargins(6, 4, 6, 4);
+  auto* rows = new QVBoxLayout(panel);
+  rows->setContentsMargins(6, 4, 6, 4);
+  rows->setSpacing(4);
+  auto* top = new QHBoxLayout;
   showFreq_ = new QCheckBox("Frequency");
   showPI_ = new QCheckBox("PI");
   showPS_ = new QCheckBox("PS");
   lock_ = new QCheckBox("Lock");
-  for (QCheckBox* box : {showFreq_, showPI_, showPS_, lock_}) row->addWidget(box);
-  row->addSpacing(8);
+  for (QCheckBox* box : {showFreq_, showPI_, showPS_, lock_}) top->addWidget(box);
+  top->addSpacing(8);
   width_ = new QLabel;
   height_ = new QLabel;
-  row->addWidget(new QLabel("Width:"));
-  row->addWidget(width_);
-  row->addWidget(new QLabel("Height:"));
-  row->addWidget(height_);
-  row->addSpacing(8);
+  for (QLabel* number : {width_, height_})  // four digits without the row moving
+    number->setMinimumWidth(number->fontMetrics().horizontalAdvance("8888"));
+  top->addWidget(new QLabel("Width:"));
+  top->addWidget(width_);
+  top->addWidget(new QLabel("Height:"));
+  top->addWidget(height_);
+  top->addStretch(1);
+  rows->addLayout(top);
+  auto* bottom = new QHBoxLayout;
   auto* footnote = new QLabel(kExtendedFootnote);
   footnote->setStyleSheet("color: rgb(128,0,0);");
-  row->addWidget(footnote);
-  row->addStretch(1);
+  bottom->addWidget(footnote);
+  bottom->addStretch(1);
   auto* save = new QPushButton("Save Bitmap");
   auto* close = new QPushButton("Close");
-  row->addWidget(save);
-  row->addWidget(close);
+  bottom->addWidget(save);
+  bottom->addWidget(close);
+  rows->addLayout(bottom);
   column->addWidget(panel);
+  minimum_ = QSize(std::max(Bandscan::kMinExtendedChartWidth, panel->minimumSizeHint().width()),
+                   Bandscan::kMinExtendedChartHeight + panel->sizeHint().height());
 
   const ExtendedBandscanSettings& e = b.Extended;
   showFreq_->setChecked(e.ShowFreq);
@@ -67,8 +75,8 @@ ExtendedBandscanWindow::ExtendedBandscanWindow(App& app, QWidget* parent)
   connect(save, &QPushButton::clicked, this, [this] { app_.images.SaveBitmap(ChartTag::EBND); });
   connect(close, &QPushButton::clicked, this, &QWidget::hide);
 
-  setMinimumSize(kMinimumWidth, kMinimumHeight);
-  resize(std::max(e.Width, kMinimumWidth), std::max(e.Height, kMinimumHeight));
+  setMinimumSize(minimum_);
+  resize(std::max(e.Width, minimum_.width()), std::max(e.Height, minimum_.height()));
   move(e.Left, e.Top);
   CBLOCKClick();
   b.CBSClick();
@@ -95,7 +103,7 @@ void ExtendedBandscanWindow::CBLOCKClick() {
   if (locked) {
     setFixedSize(size());
   } else {
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setMinimumSize(minimum_);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
   if (shown) show();

@@ -33,6 +33,7 @@ class ExtendedBandscanWindow : public QWidget {
   void FollowChartArea();
 
   App& app_;
+  QSize minimum_;  // the chart at its smallest and the whole bottom panel
   QWidget* area_;
   ChartWidget* chart_;
   QCheckBox* showFreq_;

@@ -131,6 +131,54 @@ TEST_F(StartupTest, ACommandLineScriptStartsAtOnceWithoutALink) {
   }
 }
 
+// The unit of the stored levels goes with them: a calibrated scan is still
+// "[dBuV]" after a restart, before the analyzer has told its unit again. A
+// file from before the unit was kept follows the link as it always did.
+TEST_F(StartupTest, StoredBandscanKeepsItsLevelUnit) {
+  auto yTitle = [this] {
+    struct Titles : Canvas {
+      std::string Found;
+      int Width() const override { return Bandscan::kChartWidth; }
+      int Height() const override { return Bandscan::kChartHeight; }
+      void SetPen(Color, int) override {}
+      void FillRect(int, int, int, int, Color) override {}
+      void Line(int, int, int, int) override {}
+      void Polyline(std::span<const PixelPoint>) override {}
+      void Polygon(std::span<const PixelPoint>, Color) override {}
+      void Text(int, int, std::string_view t, const TextOptions&) override {
+        if (t.starts_with("Signal")) Found = t;
+      }
+      void SetClip(int, int, int, int) override {}
+      void ResetClip() override {}
+      int TextWidth(std::string_view t, bool) const override { return 6 * static_cast<int>(t.size()); }
+      int TextHeight() const override { return 13; }
+    } canvas;
+    app->bandscan.VymalujBAND(chart::kTargetBitmap, canvas);
+    return canvas.Found;
+  };
+  for (bool dbuv : {true, false}) {
+    Start();
+    app->link.state.LevelInDbuv = dbuv;
+    app->bandscan.ProcessBandscan();
+    app->Close();
+    EXPECT_EQ(Saved().ReadString("Bandscan", "Unit", "?"), dbuv ? "dBuV" : "dB");
+    Start();
+    EXPECT_FALSE(app->link.state.LevelInDbuv);
+    EXPECT_EQ(yTitle(), dbuv ? "Signal [dBuV]" : "Signal [dB]");
+    app->link.state.LevelInDbuv = !dbuv;  // another analyzer: the stored scan keeps its unit
+    EXPECT_EQ(yTitle(), dbuv ? "Signal [dBuV]" : "Signal [dB]");
+    app->Close();
+  }
+
+  appDir.Write("kaveli.ini", "[Bandscan]\r\nAcquired=2024-01-15 12:00:00\r\nF0=40\r\n");
+  Start();
+  EXPECT_EQ(yTitle(), "Signal [dB]");
+  app->link.state.LevelInDbuv = true;
+  EXPECT_EQ(yTitle(), "Signal [dBuV]");
+  app->Close();
+  EXPECT_EQ(Saved().ReadString("Bandscan", "Unit", "none"), "none");
+}
+
 TEST_F(StartupTest, ClosingWhileDisconnectedSavesNoConnect) {
   appDir.Write("kaveli.ini", "[General]\r\nConnect=1\r\n");
   Start();

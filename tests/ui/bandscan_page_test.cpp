@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -54,6 +55,66 @@ TEST(BandscanPage, ButtonsSliderAndGridFollowTheEngine) {
   ASSERT_NE(grid, nullptr);
   grid->setChecked(true);
   EXPECT_TRUE(w.app.bandscan.Grid);
+}
+
+// Counts the paint events of the widgets it watches.
+struct PaintCounter : QObject {
+  int Paints = 0;
+  bool eventFilter(QObject*, QEvent* e) override {
+    Paints += e->type() == QEvent::Paint;
+    return false;
+  }
+};
+
+TEST(BandscanPage, StoppingAScanRedrawsBothChartsAtOnce) {
+  Window w;
+  BandscanPage* page = PageOf(w);
+  w.window.show();
+  w.window.Pages()->setCurrentWidget(page);
+  page->Extended()->show();
+  Child<QPushButton>(page, "Acquire")->click();
+  w.app.bandscan.ScanChannel = 20;  // as far as the scan got
+  QApplication::processEvents();
+  PaintCounter band, extended;
+  page->Chart()->installEventFilter(&band);
+  page->Extended()->Chart()->installEventFilter(&extended);
+  w.clock.Set(w.clock.Now() + 60000);
+  Child<QPushButton>(page, "Stop")->click();
+  QApplication::processEvents();
+  EXPECT_EQ(w.app.bandscan.BandscanAcquiredText, "2024-01-15 12:01:00");
+  EXPECT_GE(band.Paints, 1);
+  EXPECT_GE(extended.Paints, 1);
+}
+
+// At its minimum size the window shows every control of its bottom panel
+// whole: nothing overlaps, every text gets the width it asks for.
+TEST(BandscanPage, ExtendedWindowWorksAtItsMinimumSize) {
+  Window w;
+  ExtendedBandscanWindow* ext = PageOf(w)->Extended();
+  ext->show();
+  ext->resize(ext->minimumSize());
+  QApplication::processEvents();
+  EXPECT_EQ(ext->size(), ext->minimumSize());
+  EXPECT_LE(ext->minimumWidth(), 800);  // smaller than the default, or it would not help
+  EXPECT_GE(ext->ChartSize().width(), Bandscan::kMinExtendedChartWidth);
+  EXPECT_GE(ext->ChartSize().height(), Bandscan::kMinExtendedChartHeight);
+  std::vector<QWidget*> controls;
+  for (QWidget* c : ext->findChildren<QWidget*>()) {
+    if (!qobject_cast<QLabel*>(c) && !qobject_cast<QAbstractButton*>(c)) continue;
+    controls.push_back(c);
+    EXPECT_GE(c->width(), c->sizeHint().width())
+        << c->metaObject()->className() << " " << c->property("text").toString().toStdString();
+  }
+  EXPECT_GE(controls.size(), 11u);
+  auto inWindow = [ext](QWidget* c) { return QRect(c->mapTo(ext, QPoint(0, 0)), c->size()); };
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    EXPECT_TRUE(ext->rect().contains(inWindow(controls[i])))
+        << controls[i]->property("text").toString().toStdString();
+    for (std::size_t j = i + 1; j < controls.size(); ++j)
+      EXPECT_FALSE(inWindow(controls[i]).intersects(inWindow(controls[j])))
+          << controls[i]->property("text").toString().toStdString() << " / "
+          << controls[j]->property("text").toString().toStdString();
+  }
 }
 
 TEST(BandscanPage, ExtendedWindowSizeIsTheImageSizeAndLockHoldsIt) {

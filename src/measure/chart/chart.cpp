@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "core/text.h"
 
@@ -10,9 +11,11 @@ namespace sondaro::chart {
 namespace {
 
 constexpr int kTickLength = 4;
-constexpr int kLabelGap = 6;     // axis line to tick label
+constexpr int kLabelGap = 5;     // axis line to tick label
 constexpr int kZoomMinDrag = 3;  // pixels; less is a click
 constexpr double kMaxPixel = 1e6;
+constexpr int kTextGap = 6;     // between texts that share a line
+constexpr int kFrameClear = 3;  // between a text and the chart's frame
 
 [[nodiscard]] double Span(Range r) {
   const double s = r.Max - r.Min;
@@ -215,7 +218,66 @@ void Chart::Start(bool clear) {
 }
 
 void Chart::Text(int x, int y, const std::string& text, const TextOptions& options) {
+  placed_.push_back(TextBounds(canvas_, x, y, text, options));
   canvas_.Text(x, y, text, options);
+}
+
+void Chart::TextRow(int y, std::vector<RowText> texts, VAlign v) {
+  if (texts.empty()) return;
+  const int n = static_cast<int>(texts.size());
+  const int lo = kFrameClear, hi = canvas_.Width() - kFrameClear;
+  std::vector<int> width(n), left(n);
+  const int room = hi - lo - (n - 1) * kTextGap;
+  for (int i = 0; i < n; ++i) width[i] = canvas_.TextWidth(texts[i].Text);
+  // Too long a line: the widest text loses characters until all fit.
+  while (std::accumulate(width.begin(), width.end(), 0) > room) {
+    const auto i = std::max_element(width.begin(), width.end()) - width.begin();
+    std::string& t = texts[i].Text;
+    std::string kept = t.ends_with("..") ? t.substr(0, t.size() - 2) : t;
+    if (kept.size() <= 1) break;
+    kept.pop_back();
+    t = kept + "..";
+    width[i] = canvas_.TextWidth(t);
+  }
+  for (int i = 0; i < n; ++i) {
+    const RowText& t = texts[i];
+    left[i] = t.H == HAlign::Left ? t.X : (t.H == HAlign::Center ? t.X - width[i] / 2 : t.X - width[i]);
+  }
+  const std::vector<int> wanted = left;
+  // Leftwards clear of the frame and each right neighbour, then rightwards
+  // past the frame and each left neighbour: a text at the right edge stays,
+  // those left of it make room.
+  for (int i = n - 1; i >= 0; --i)
+    left[i] = std::min(left[i], i == n - 1 ? hi - width[i] : left[i + 1] - kTextGap - width[i]);
+  for (int i = 0; i < n; ++i)
+    left[i] = std::max(left[i], i == 0 ? lo : left[i - 1] + width[i - 1] + kTextGap);
+  for (int i = 0; i < n; ++i) {
+    const RowText& t = texts[i];
+    if (left[i] == wanted[i])  // as given
+      Text(t.X, y, t.Text, {t.H, v});
+    else
+      Text(left[i], y, t.Text, {HAlign::Left, v});
+  }
+}
+
+int Chart::FreeLeft(int wanted, int w, int y, int h, int lo, int hi) const {
+  auto fits = [&](int left) {
+    if (left < lo || left + w > hi) return false;
+    const TextBox box{left, y, left + w, y + h};
+    return std::none_of(placed_.begin(), placed_.end(),
+                        [&box](const TextBox& b) { return b.Overlaps(box); });
+  };
+  std::vector<int> candidates{wanted};
+  for (const TextBox& b : placed_) {
+    candidates.push_back(b.Right + kTextGap);
+    candidates.push_back(b.Left - kTextGap - w);
+  }
+  std::stable_sort(candidates.begin(), candidates.end(), [wanted](int a, int b) {
+    return std::abs(a - wanted) < std::abs(b - wanted);
+  });
+  for (int left : candidates)
+    if (fits(left)) return left;
+  return wanted;
 }
 
 void Chart::CloseArea() {
@@ -267,9 +329,13 @@ void Chart::DrawXTicks(const std::vector<std::pair<double, std::string>>& ticks,
     canvas_.Line(x, p.Bottom, x, p.Bottom + kTickLength);
     canvas_.Text(x, p.Bottom + kTickLength + 1, label, {HAlign::Center, VAlign::Top});
   }
-  if (!title.empty())
-    canvas_.Text((p.Left + p.Right) / 2, p.Bottom + kTickLength + 2 + th, title,
-                 {HAlign::Center, VAlign::Top});
+  if (!title.empty()) {
+    // Centred under the plot, or as near as the texts already there allow.
+    const int w = canvas_.TextWidth(title), y = p.Bottom + kTickLength + 2 + th;
+    const int left = FreeLeft((p.Left + p.Right) / 2 - w / 2, w, y, th, panel_.Left + kFrameClear,
+                              panel_.Right + 1 - kFrameClear);
+    canvas_.Text(left, y, title, {HAlign::Left, VAlign::Top});
+  }
   canvas_.SetPen(pen_, penWidth_);
 }
 
@@ -318,6 +384,23 @@ void Chart::YAxis(const std::string& title, double min, double max, YAxisOptions
   canvas_.Line(edge, p.Top, edge, p.Bottom + 1);
   const TextOptions labelLook{options.Right ? HAlign::Left : HAlign::Right, VAlign::Center, false,
                               options.AxisColor};
+  // Labels too wide for the margin count in thousands or millions.
+  const int room = options.Right ? panel_.Right - kFrameClear - (edge + kLabelGap)
+                                 : edge - kLabelGap - (panel_.Left + kFrameClear);
+  double scale = 1;
+  std::string suffix;
+  auto label = [&](double v) {
+    const double step = t.Step / scale;
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    return FormatFixed(v / scale, decimals) + suffix;
+  };
+  for (auto [s, x] : {std::pair{1e3, "k"}, std::pair{1e6, "M"}}) {
+    int wide = 0;
+    for (double v : t.Values) wide = std::max(wide, canvas_.TextWidth(label(v)));
+    if (wide <= room || std::abs(r.Max - r.Min) < s) break;
+    scale = s;
+    suffix = x;
+  }
   int widest = 0;
   for (double v : t.Values) {
     const int y = ToPixelY(v);
@@ -328,9 +411,9 @@ void Chart::YAxis(const std::string& title, double min, double max, YAxisOptions
       canvas_.SetPen(options.AxisColor, 1);
     }
     canvas_.Line(edge, y, edge + dir * kTickLength, y);
-    const std::string label = FormatFixed(v, t.Decimals);
-    widest = std::max(widest, canvas_.TextWidth(label));
-    canvas_.Text(edge + dir * kLabelGap, y, label, labelLook);
+    const std::string text = label(v);
+    widest = std::max(widest, canvas_.TextWidth(text));
+    canvas_.Text(edge + dir * kLabelGap, y, text, labelLook);
   }
   if (!title.empty()) {
     int x = edge + dir * (kLabelGap + widest + 3 + th / 2);

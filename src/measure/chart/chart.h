@@ -68,6 +68,13 @@ struct Modifiers {
   bool Ctrl = false;
 };
 
+// One of the texts that share a line (Chart::TextRow).
+struct RowText {
+  int X = 0;
+  std::string Text;
+  HAlign H = HAlign::Left;
+};
+
 // Tick positions for an axis: a step of 1, 2 or 5 times a power of ten, the
 // fewest ticks of at most maxTicks.
 struct Ticks {
@@ -161,6 +168,11 @@ class Chart {
   void Start(bool clear = true);
   // Text at a pixel position from the chart's top-left corner.
   void Text(int x, int y, const std::string& text, const TextOptions& options = {});
+  // Texts that share a line, given left to right. Each stands at its anchor
+  // where it fits; one that would run into its neighbour or the frame moves
+  // along the line just as far as it must, and a line too short for all of
+  // them gets its widest text shortened.
+  void TextRow(int y, std::vector<RowText> texts, VAlign v = VAlign::Top);
 
   // A plot area: the panel as fractions of the chart, the plot rectangle
   // inset from it by pixel margins.
@@ -213,9 +225,13 @@ class Chart {
   void CloseArea();
   void DrawCursor(const ChartMemory::PlotRecord& plot);
   [[nodiscard]] const ChartMemory::Zoom* ZoomOfArea() const;
+  // Left edge for a text of width w on the rows y..y+h nearest to `wanted`
+  // that runs into no text placed so far and stays within lo..hi.
+  [[nodiscard]] int FreeLeft(int wanted, int w, int y, int h, int lo, int hi) const;
 
   Canvas& canvas_;
   ChartMemory& memory_;
+  std::vector<TextBox> placed_;  // texts at pixel positions, for the axis titles
   int target_;
   bool onScreen_;
   std::vector<ChartMemory::PlotRecord> plots_;

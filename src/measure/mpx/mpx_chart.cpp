@@ -137,7 +137,8 @@ void Mpx::VymalujMPX(int target, Canvas& canvas) {
   auto kHzGauge = [&](double x, float v, float goodFrom) {
     gauge(x, {{10, kWarningColor}, {7.5, kGoodColor}, {goodFrom, kWarningColor}});
     const bool good = v >= goodFrom && v <= 7.5f;
-    c.DataText(x, std::min(v, 10.0f), FormatFixed(v, 1),
+    // Texts of values off the scale stay on it, clear of the gauge names.
+    c.DataText(x, std::clamp(v, 0.0f, 10.0f), FormatFixed(v, 1),
                {HAlign::Center, v > 8 ? VAlign::Top : VAlign::Bottom, false, kBlack,
                 good ? kGoodColor : kWarningColor});
     tick(x, v);
@@ -154,7 +155,7 @@ void Mpx::VymalujMPX(int target, Canvas& canvas) {
   const float v = s.PhaseDeg;
   if (v < 999) {
     const bool good = (v >= -10 && v <= 10) || (v >= 80 && v <= 90) || (v >= -90 && v <= -80);
-    c.DataText(3, v, std::to_string(std::lrint(v)),
+    c.DataText(3, std::clamp(v, -90.0f, 90.0f), std::to_string(std::lrint(v)),
                {HAlign::Center, v > 50 ? VAlign::Top : VAlign::Bottom, false, kBlack,
                 good ? kGoodColor : kWarningColor});
     tick(3, v);
