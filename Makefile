@@ -25,6 +25,12 @@ test: deps
 	@bash tools/run-fuzzers.sh
 	cd $(CHECK) && QT_QPA_PLATFORM=offscreen ctest -j$(JOBS) --output-on-failure --timeout 600
 
+# Runs every fuzz target for FUZZ_SECONDS each (default 60) and prints, per
+# target, inputs run, inputs per second and any finding with its reproducer.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash tools/run-fuzzers.sh
+
 bench: release
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONDARO_TESTS=OFF -DSONDARO_BENCH=ON
 	cmake --build build/bench -j$(JOBS)

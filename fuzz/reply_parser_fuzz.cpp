@@ -1,30 +1,38 @@
 // Feeds arbitrary bytes to the link as received data, in chunks, and lets the
 // parser work them off: it must never crash, and the buffer must stay bounded.
+// The first byte picks the mode and what runs while the replies arrive (MPX
+// stream, bandscan, raw group capture), so the bulk replies meet the states
+// that read them.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "app/app.h"
-#include "support/fakes.h"
+#include "fuzz_app.h"
 
 using namespace sondaro;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  VirtualClock clock;
-  test::FakeSerialPort serial;
-  test::FakeTcpClient tcp;
-  SilentDialogs dialogs;
-  App app(AppPorts{clock, serial, tcp, dialogs});
-  app.link.connection.BitBtn2Click();
-  app.link.state.CurrentMode = data && size ? data[0] % 3 : 0;
-  std::size_t i = 0;
-  while (i < size) {
+  if (size == 0) return 0;
+  fuzz::FuzzApp& f = fuzz::FuzzApp::Get();
+  f.Reset();
+  App& app = f.app;
+  const std::uint8_t setup = data[0];
+  app.link.state.CurrentMode = setup % 3;
+  if (setup & 0x04) app.mpx.GradBtn47Click();
+  if (setup & 0x08) app.bandscan.IAeverButton24Click();
+  if (setup & 0x10) app.rds.raw.IAeverButton35Click();
+  f.Advance(20);
+
+  for (std::size_t i = 1; i < size;) {
     const std::size_t n = 1 + data[i] % 97;
-    serial.Arrive(std::string(reinterpret_cast<const char*>(data) + i, std::min(n, size - i)));
+    f.Arrive(std::string(reinterpret_cast<const char*>(data) + i, std::min(n, size - i)));
     i += n;
-    AdvanceVirtual(clock, app.timers, 20);
+    f.Advance(20);
     if (app.link.connection.ReceiveBuffer().size() > kReceiveBufferLimit + 97) std::abort();
   }
-  AdvanceVirtual(clock, app.timers, 2000);
+  // The parser takes one section per tick: let it work off what is left.
+  for (int tick = 0; tick < 200 && !app.link.connection.ReceiveBuffer().empty(); ++tick)
+    f.Advance(20);
+  f.Advance(200);
   return 0;
 }

@@ -1,89 +1,88 @@
-// Arbitrary bytes as script lines: as a script file, and as text arriving
-// at the socket control server. The interpreter must never crash, a line
-// must always come back (no hang), and the socket buffer stays bounded.
-#include <unistd.h>
-
+// Arbitrary bytes as script lines: as a script file, as text arriving at the
+// socket control server, and as the text a second start hands over. The
+// interpreter must never crash, a line must always come back (no hang), and
+// the socket buffer stays bounded.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
-#include "app/app.h"
-#include "support/fakes.h"
+#include "fuzz_app.h"
 
 using namespace sondaro;
 
 namespace {
 
-class NoNetwork final : public NetworkFactory {
- public:
-  std::unique_ptr<TcpServer> MakeTcpServer() override { return std::make_unique<Server>(); }
-  class Server final : public TcpServer {
-   public:
-    bool Listen(const std::string&, int) override { return listening_ = true; }
-    void Stop() override { listening_ = false; }
-    bool IsListening() const override { return listening_; }
-    std::vector<TcpServerClient*> Clients() const override { return {}; }
-    bool listening_ = false;
-  };
-};
-
-// Keywords that write files anywhere the arguments say are taken out: the
-// fuzzer would scatter files over the disk.
-void RemoveWriters(CommandTable& table) {
-  for (const std::string& name : table.Names())
-    if (name.find("SAVE") != std::string::npos || name == "APPENDTEXT" || name == "EXIT")
-      table.Remove(name);
-}
-
-const std::string& ScriptPath() {
-  static const std::string path = "/tmp/script_line_fuzz_" + std::to_string(::getpid()) + ".fms";
-  return path;
+// Hand-off parameters: the text up to the first NUL, split at line ends;
+// the script body is what follows the NUL.
+std::vector<std::string> HandOffParameters(const std::string& text) {
+  std::vector<std::string> out;
+  const std::string head = text.substr(0, text.find('\0'));
+  if (head.empty()) return out;
+  std::size_t start = 0;
+  for (std::size_t end; (end = head.find('\n', start)) != std::string::npos; start = end + 1)
+    out.push_back(head.substr(start, end - start));
+  out.push_back(head.substr(start));
+  return out;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  VirtualClock clock;
-  test::FakeSerialPort serial;
-  test::FakeTcpClient tcp;
-  SilentDialogs dialogs;
-  NoNetwork network;
-  RecordingShell shell;
-  AppPorts ports{clock, serial, tcp, dialogs, &network};
-  ports.shell = &shell;
-  ports.appFolder = "/tmp/";
-  App app(ports);
+  fuzz::FuzzApp& f = fuzz::FuzzApp::Get();
+  f.Reset();
+  App& app = f.app;
   ScriptInterpreter& script = app.automation.script;
-  RemoveWriters(script.Commands());
-  app.link.connection.BitBtn2Click();
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::string file = fuzz::PrivateFolder() + "job.fms";
 
-  if (data[0] % 2 == 0) {
-    std::ofstream(ScriptPath(), std::ios::binary | std::ios::trunc) << text;
-    script.ExeScript(ScriptPath());
-  } else {
-    SocketControl& socket = app.automation.socket;
-    socket.Settings.Enabled = true;
-    socket.Apply();
-    for (std::size_t i = 0; i < text.size();) {
-      const std::size_t n = 1 + static_cast<unsigned char>(text[i]) % 61;
-      socket.ClientRead(1, text.substr(i, n));
-      i += n;
-      // Complete lines and the unfinished one, each at most the limit.
-      if (socket.WaitingCharacters() > 2 * kSocketInputLimit) std::abort();
-      AdvanceVirtual(clock, app.timers, 30);
+  switch (data[0] % 3) {
+    case 0:
+      std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+      script.ExeScript(file);
+      break;
+    case 1: {
+      SocketControl& socket = app.automation.socket;
+      socket.Settings.Enabled = true;
+      socket.Apply();
+      for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = 1 + static_cast<unsigned char>(text[i]) % 61;
+        socket.ClientRead(1 + static_cast<int>(i % 3), text.substr(i, n));
+        i += n;
+        // Complete lines and the unfinished one, each at most the limit.
+        if (socket.WaitingCharacters() > 3 * 2 * kSocketInputLimit) std::abort();
+        f.Advance(30);
+      }
+      break;
+    }
+    default: {
+      // A second start in another folder names the script last.
+      const std::size_t nul = text.find('\0');
+      std::ofstream(file, std::ios::binary | std::ios::trunc)
+          << (nul == std::string::npos ? std::string() : text.substr(nul + 1));
+      std::vector<std::string> parameters = HandOffParameters(text);
+      parameters.push_back(file);
+      const std::string handed = HandOffText(parameters);
+      const std::string received = ReceivedHandOff(handed);
+      if (!received.empty() && received.back() == ' ') std::abort();
+      // Nothing after the script's name survives a program name before it.
+      if (received.size() < file.size() ||
+          received.compare(received.size() - file.size(), file.size(), file) != 0)
+        std::abort();
+      app.ReceiveHandOff(handed);
+      break;
     }
   }
   // A bounded number of ticks: scripts may loop on purpose, but every tick
   // must return.
-  for (int tick = 0; tick < 300 && script.Running(); ++tick) {
-    AdvanceVirtual(clock, app.timers, 100);
+  for (int tick = 0; tick < 100 && script.Running(); ++tick) {
+    f.Advance(100);
     if (script.state.CallStack.size() > ScriptState::kMaxCallDepth) std::abort();
-    // The analyzer never answers; let the waits run out quickly.
-    if (app.link.queue.MaSeCekat()) AdvanceVirtual(clock, app.timers, CommandQueue::kReplyWaitMs);
+    // The analyzer never answers: give up the waits at once rather than
+    // running 4 s of ticks for each.
+    if (app.link.queue.MaSeCekat()) app.link.queue.Clear();
   }
-  script.StopScript();
   return 0;
 }

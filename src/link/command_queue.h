@@ -33,6 +33,11 @@ class CommandQueue {
   [[nodiscard]] bool MaSeCekat() const;
   // Pacing tick: writes the first queued command.
   void Timer10Timer();
+  // Forgets the queued commands and the awaited replies.
+  void Clear() {
+    queue_.clear();
+    pending_.clear();
+  }
 
   [[nodiscard]] const std::deque<std::string>& Commands() const { return queue_; }
   [[nodiscard]] const std::vector<TCekej>& PendingReplies() const { return pending_; }

@@ -43,7 +43,9 @@ FtpHostPort ParseFtpHost(const std::string& field) {
   const std::string port = text.substr(colon + 1);
   int value = 0;
   const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
-  if (!port.empty() && ec == std::errc() && end == port.data() + port.size()) r.Port = value;
+  if (!port.empty() && ec == std::errc() && end == port.data() + port.size() && value >= 1 &&
+      value <= 65535)
+    r.Port = value;
   return r;
 }
 

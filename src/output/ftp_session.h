@@ -36,8 +36,8 @@ struct FtpHostPort {
   bool Tls = false;
 };
 
-// "host:port" -> host and port; a port that is not a decimal integer, or no
-// colon at all, gives 21. A leading "ftps://" asks for explicit TLS.
+// "host:port" -> host and port; a port that is not a decimal integer in
+// 1..65535, or no colon at all, gives 21. A leading "ftps://" asks for explicit TLS.
 [[nodiscard]] FtpHostPort ParseFtpHost(const std::string& field);
 
 // The stored form of the password: each byte as two letters "c".."w".

@@ -82,6 +82,14 @@ void Close(Connection& c) {
 
 }  // namespace
 
+std::optional<std::string> HttpAnswer(const std::string& received, std::size_t maxRequestBytes,
+                                      const MetricsHttpServer::Body& body) {
+  const std::size_t end = received.find("\r\n\r\n");
+  if (end == std::string::npos && received.size() <= maxRequestBytes) return std::nullopt;
+  if (end != std::string::npos && end < maxRequestBytes) return Answer(received.substr(0, end), body);
+  return Response(431, "Request Header Fields Too Large", "too large\n", true);
+}
+
 MetricsHttpServer::MetricsHttpServer(Body body, HttpServerLimits limits)
     : body_(std::move(body)), limits_(limits) {}
 
@@ -207,11 +215,9 @@ void MetricsHttpServer::Run() {
           done = true;
         } else if (n > 0 && c.Stage == Phase::Reading) {
           c.In.append(buffer, static_cast<std::size_t>(n));
-          const std::size_t end = c.In.find("\r\n\r\n");
-          if (end != std::string::npos || c.In.size() > limits_.MaxRequestBytes) {
-            c.Out = end != std::string::npos && end < limits_.MaxRequestBytes
-                        ? Answer(c.In.substr(0, end), body_)
-                        : Response(431, "Request Header Fields Too Large", "too large\n", true);
+          if (std::optional<std::string> answer =
+                  HttpAnswer(c.In, limits_.MaxRequestBytes, body_)) {
+            c.Out = std::move(*answer);
             c.In.clear();
             c.Stage = Phase::Writing;
             c.Deadline = deadlineIn(limits_.ResponseTimeoutMs);

@@ -6,6 +6,7 @@
 // size, and when one address (or all together) holds too many connections
 // the oldest of them is dropped to make room for the newcomer.
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -45,5 +46,12 @@ class MetricsHttpServer {
   int port_ = 0;
   std::thread thread_;
 };
+
+// The answer to what a client has sent so far: nothing while the request
+// head is still incomplete and within the size limit, else the whole
+// response (the body only for "GET /metrics").
+[[nodiscard]] std::optional<std::string> HttpAnswer(const std::string& received,
+                                                    std::size_t maxRequestBytes,
+                                                    const MetricsHttpServer::Body& body);
 
 }  // namespace sondaro

@@ -23,6 +23,12 @@ TEST(ParseFtpHost, PortAfterTheFirstColonElse21) {
                         Case{"ftp.example.net:", "ftp.example.net", 21, false},
                         Case{"ftp.example.net", "ftp.example.net", 21, false},
                         Case{"h:21:22", "h", 21, false},
+                        // No port outside 1..65535 reaches the FTP client.
+                        Case{"h:0", "h", 21, false},
+                        Case{"h:-5", "h", 21, false},
+                        Case{"h:65535", "h", 65535, false},
+                        Case{"h:65536", "h", 21, false},
+                        Case{"h:99999999999", "h", 21, false},
                         Case{"FTPS://secure.example.net:990", "secure.example.net", 990, true},
                         Case{"ftps://secure.example.net", "secure.example.net", 21, true}}) {
     const FtpHostPort r = ParseFtpHost(c.Field);

@@ -94,6 +94,25 @@ TEST_F(MetricsHttpServerTest, AnswersOnlyGetOfMetrics) {
             std::string::npos);
 }
 
+// The server's step for the bytes a client has sent so far.
+TEST(HttpAnswer, WaitsForTheWholeHeadWithinTheLimit) {
+  const MetricsHttpServer::Body body = [] { return std::string("m 1\n"); };
+  const std::string head = "GET /metrics HTTP/1.1\r\nHost: x\r\n";
+  EXPECT_FALSE(HttpAnswer("", 64, body));
+  EXPECT_FALSE(HttpAnswer(head, 64, body));
+  EXPECT_FALSE(HttpAnswer(head + "\r", 64, body));
+  const auto whole = HttpAnswer(head + "\r\n", 64, body);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+  EXPECT_EQ(whole->substr(whole->size() - 4), "m 1\n");
+  // Exactly at the limit it still waits; one byte more is refused, as is a
+  // head whose end lies beyond the limit.
+  EXPECT_FALSE(HttpAnswer(std::string(64, 'A'), 64, body));
+  EXPECT_EQ(HttpAnswer(std::string(65, 'A'), 64, body)->rfind("HTTP/1.1 431", 0), 0u);
+  EXPECT_EQ(HttpAnswer(std::string(64, 'A') + "\r\n\r\n", 64, body)->rfind("HTTP/1.1 431", 0),
+            0u);
+}
+
 TEST_F(MetricsHttpServerTest, IdleAndSlowClientsDoNotHoldOffAScrape) {
   StartWith({});
   // Fifty connections from the same address: half never send a byte, half

@@ -1,0 +1,123 @@
+#pragma once
+// One App per fuzzing process, on fake ports in virtual time. Building an
+// App costs far more than running an input through it, so it is built once
+// and Reset() puts back what an input can change before the next one.
+//
+// What Reset() does not put back (kept between inputs): the histogram,
+// modulation-power and MPX sample stores beyond what a frequency change
+// clears, the bandscan's stored results, the script's variables and labels
+// of the last loaded script, the view's dirty flags, the virtual clock
+// (it only moves on), and settings values a loaded script or file changed.
+// None of these decide whether the parser or interpreter reads a byte.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "app/app.h"
+#include "support/fakes.h"
+
+namespace sondaro::fuzz {
+
+// A socket server that never listens on anything real.
+class NoNetwork final : public NetworkFactory {
+ public:
+  std::unique_ptr<TcpServer> MakeTcpServer() override { return std::make_unique<Server>(); }
+  class Server final : public TcpServer {
+   public:
+    bool Listen(const std::string&, int) override { return listening_ = true; }
+    void Stop() override { listening_ = false; }
+    bool IsListening() const override { return listening_; }
+    std::vector<TcpServerClient*> Clients() const override { return {}; }
+    bool listening_ = false;
+  };
+};
+
+// A folder of this process only, under TMPDIR (the fuzz script points that
+// into the build tree).
+inline std::string PrivateFolder() {
+  static const std::string folder = [] {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string f = std::string(tmp && *tmp ? tmp : "/tmp") + "/sondaro_fuzz_" +
+                    std::to_string(::getpid()) + "/";
+    std::filesystem::create_directories(f);
+    return f;
+  }();
+  return folder;
+}
+
+struct FuzzApp {
+  VirtualClock clock;
+  test::FakeSerialPort serial;
+  test::FakeTcpClient tcp;
+  SilentDialogs dialogs;
+  NoNetwork network;
+  RecordingShell shell;
+  App app{Ports()};
+
+  // Keywords that write files wherever their arguments say, or end the
+  // program, are taken out: the fuzzer would scatter files over the disk.
+  FuzzApp() {
+    CommandTable& table = app.automation.script.Commands();
+    for (const std::string& name : table.Names())
+      if (name.find("SAVE") != std::string::npos || name == "APPENDTEXT" || name == "EXIT")
+        table.Remove(name);
+  }
+
+  void Advance(Millis ms) { AdvanceVirtual(clock, app.timers, ms); }
+  // The analyzer sends bytes.
+  void Arrive(const std::string& bytes) {
+    repliesArrived = true;
+    serial.Arrive(bytes);
+  }
+
+  // Back to a serial link just opened in measuring mode, nothing running,
+  // nothing queued or awaited, an empty private folder.
+  void Reset() {
+    ScriptInterpreter& script = app.automation.script;
+    if (script.Running()) script.StopScript();
+    if (app.mpx.StreamRunning()) app.mpx.GradBtn49Click();
+    if (app.bandscan.Running()) app.bandscan.IAeverButton25Click();
+    app.rds.raw.IAeverButton36Click();
+    app.automation.socket.Stop();
+    app.link.connection.BitBtn3Click();
+    app.link.queue.Clear();
+    app.link.state = MeasurementState{};
+    app.link.state.LastActivity = clock.Now();
+    app.link.readouts = Readouts{};
+    // Only replies fill the stores a frequency change clears; clearing
+    // them costs more than a short input.
+    if (std::exchange(repliesArrived, false)) app.link.parser.FrequencyChangeReset();
+    app.link.queue.Clear();  // the reset may have queued "*R"
+    serial.Waiting.clear();
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(PrivateFolder(), ec))
+      std::filesystem::remove_all(entry.path(), ec);
+    app.link.connection.Settings.RGCON = 0;
+    app.link.connection.BitBtn2Click();
+    serial.Written.clear();
+  }
+
+  bool repliesArrived = true;
+
+  static FuzzApp& Get() {
+    // Never destroyed: libFuzzer leaves through exit(), and tearing the App
+    // down there would race its own checks for nothing.
+    static FuzzApp* app = new FuzzApp;
+    return *app;
+  }
+
+ private:
+  AppPorts Ports() {
+    AppPorts ports{clock, serial, tcp, dialogs, &network};
+    ports.shell = &shell;
+    ports.appFolder = PrivateFolder();
+    ports.userConfigFolder = PrivateFolder() + "user/";
+    return ports;
+  }
+};
+
+}  // namespace sondaro::fuzz
