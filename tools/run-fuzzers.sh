@@ -25,10 +25,10 @@ cmake --build "$BUILD" -j"${JOBS:-2}" > /dev/null
 # (a whole log is longer than an input may be).
 shared_rds=../shared/data/rds
 off_air() {
-  local corpus=$1
+  local corpus=$1 spy
   [ -d "$shared_rds" ] || return 0
-  for log in "$shared_rds"/*.spy; do
-    [ -f "$log" ] && head -c 4000 "$log" > "$corpus/offair-$(basename "$log" .spy)"
+  for spy in "$shared_rds"/*.spy; do
+    [ -f "$spy" ] && head -c 4000 "$spy" > "$corpus/offair-$(basename "$spy" .spy)"
   done
   return 0
 }
@@ -55,7 +55,7 @@ run_one() {
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
   printf '%-20s %10s inputs in %4ss, %6s inputs/s, corpus %s\n' "$name" "${runs:-?}" \
     "$elapsed" "${rate:-?}" "$(find "$corpus" -type f | wc -l)"
-  local found=0
+  local found=0 a
   for a in "$findings"/*; do
     [ -f "$a" ] || continue
     found=1
