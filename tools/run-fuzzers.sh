@@ -45,16 +45,20 @@ run_one() {
   case $name in rds_fuzz | group_log_fuzz | reply_parser_fuzz) off_air "$corpus" ;; esac
   start=$(date +%s)
   set +e
-  "$f" -max_total_time="$SECONDS_EACH" -max_len=8192 -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$findings/" "$corpus" > "$log" 2>&1
+  # The CPU time too: on a shared machine inputs per wall second say little.
+  local TIMEFORMAT='%U %S' cpu
+  cpu=$( { time "$f" -max_total_time="$SECONDS_EACH" -max_len=8192 -timeout=10 \
+    -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" > "$log" 2>&1; } 2>&1)
   set -e
   end=$(date +%s)
-  local runs rate elapsed
+  local runs rate elapsed per_cpu
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   elapsed=$((end - start > 0 ? end - start : 1))
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
-  printf '%-20s %10s inputs in %4ss, %6s inputs/s, corpus %s\n' "$name" "${runs:-?}" \
-    "$elapsed" "${rate:-?}" "$(find "$corpus" -type f | wc -l)"
+  per_cpu=$(awk -v r="${runs:-0}" -v c="$cpu" 'BEGIN { split(c, t, " "); s = t[1] + t[2];
+    printf "%d", (s > 0 ? r / s : 0) }')
+  printf '%-20s %10s inputs in %4ss, %6s inputs/s (%s per CPU second), corpus %s\n' "$name" \
+    "${runs:-?}" "$elapsed" "${rate:-?}" "$per_cpu" "$(find "$corpus" -type f | wc -l)"
   local found=0 a
   for a in "$findings"/*; do
     [ -f "$a" ] || continue
