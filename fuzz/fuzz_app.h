@@ -5,8 +5,8 @@
 //
 // What Reset() does not put back (kept between inputs): the histogram,
 // modulation-power and MPX sample stores beyond what a frequency change
-// clears, the bandscan's stored results, the script's variables and labels
-// of the last loaded script, the view's dirty flags, the virtual clock
+// clears, the bandscan's stored results, the lines of the last loaded
+// script, the view's dirty flags, the virtual clock
 // (it only moves on), and settings values a loaded script or file changed.
 // None of these decide whether the parser or interpreter reads a byte.
 #include <unistd.h>
@@ -93,6 +93,14 @@ struct FuzzApp {
     if (std::exchange(repliesArrived, false)) app.link.parser.FrequencyChangeReset();
     app.link.queue.Clear();  // the reset may have queued "*R"
     serial.Waiting.clear();
+    // What the fakes record, and the script's variables, would otherwise pile
+    // up over millions of inputs and slow every leak check down.
+    dialogs.Messages.clear();
+    shell.Started.clear();
+    shell.Opened.clear();
+    tcp.Attempts.clear();
+    tcp.Written.clear();
+    script.state.Variables.clear();
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(PrivateFolder(), ec))
       std::filesystem::remove_all(entry.path(), ec);
