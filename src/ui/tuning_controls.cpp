@@ -146,7 +146,10 @@ void TuningControls::FillList() {
   const auto& texts = app_.tuning.FrequencyList();
   if (list_->count() != static_cast<int>(texts.size())) {
     list_->clear();
-    for (const std::string& t : texts) list_->addItem(FromLatin1(t));
+    QStringList items;  // one insertion, not 206: this runs at start
+    items.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& t : texts) items.append(FromLatin1(t));
+    list_->addItems(items);
   }
   list_->setCurrentIndex(app_.tuning.FrequencyIndex());
 }
