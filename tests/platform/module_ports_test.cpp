@@ -47,8 +47,11 @@ TEST(RunTimeModules, FtpStaysUnloadedUntilTheFirstConnection) {
   EXPECT_FALSE(put->Ok);
   EXPECT_TRUE(quit->Ok);
   std::optional<FtpResult> connect;
-  client.Connect(FtpLogin{.Host = "127.0.0.1", .Port = 1, .TimeoutMs = 2000},
-                 [&connect](const FtpResult& r) { connect = r; });
+  FtpLogin nowhere;
+  nowhere.Host = "127.0.0.1";
+  nowhere.Port = 1;
+  nowhere.TimeoutMs = 2000;
+  client.Connect(nowhere, [&connect](const FtpResult& r) { connect = r; });
   EXPECT_TRUE(client.Loaded());
   EXPECT_TRUE(test::PumpUntil([&connect] { return connect.has_value(); }, 10000));
   EXPECT_FALSE(connect->Ok);  // nothing listens on port 1
