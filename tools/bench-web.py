@@ -19,22 +19,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import web_client  # noqa: E402
+from local_ports import free_port, wait_port  # noqa: E402
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def wait_port(port, seconds=30):
-    end = time.time() + seconds
-    while time.time() < end:
-        try:
-            return socket.create_connection(("127.0.0.1", port), timeout=5)
-        except OSError:
-            time.sleep(0.1)
-    raise SystemExit(f"nothing listens on {port}")
 
 
 def cpu_seconds(pid):

@@ -19,6 +19,9 @@ import urllib.request
 
 from prometheus_client.parser import text_string_to_metric_families
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from local_ports import free_port, wait_port  # noqa: E402  (prometheus_sites takes them from here)
+
 FIELDS = ["frequency_", "level", "level_", "quality", "pilot_", "rds_", "maxhold_", "pmlast_",
           "pmave_", "abovelimit", "maxat", "totalsamples", "connected", "rdsbler", "rdsbler60",
           "rdspi", "rdsps", "rdspty", "rdsrt"]
@@ -30,20 +33,6 @@ def check(ok, what):
         failures.append(what)
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def wait_port(port, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        try:
-            return socket.create_connection(("127.0.0.1", port), timeout=5)
-        except OSError:
-            time.sleep(0.1)
-    raise SystemExit(f"nothing listens on {port}")
 
 
 def scrape(port):

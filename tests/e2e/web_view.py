@@ -25,6 +25,7 @@ import urllib.request
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
 import web_client  # noqa: E402
+from local_ports import free_port, wait_port  # noqa: E402
 
 TOKEN = "s3cret-Token"
 failures = []
@@ -36,20 +37,6 @@ def check(ok, what):
         failures.append(what)
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def wait_port(port, seconds):
-    end = time.time() + seconds
-    while time.time() < end:
-        try:
-            return socket.create_connection(("127.0.0.1", port), timeout=5)
-        except OSError:
-            time.sleep(0.1)
-    raise SystemExit(f"nothing listens on {port}")
 
 
 def control_get(control, lines, fields):
