@@ -23,7 +23,7 @@ cmake --build "$build" --target sondaro sondaro_docs >/dev/null  # the modules c
 deb=$(ls "$out"/*.deb)
 files=$(dpkg-deb -c "$deb")
 grep -q 'usr/share/man/man1/sondaro.1.gz' <<<"$files" || { echo "man page not in package"; exit 1; }
-for module in audio ftp web; do  # the run-time modules, in the private folder
+for module in serial net audio ftp web; do  # the run-time modules, in the private folder
   grep -q "usr/lib/.*sondaro/.*libsondaro_$module.so" <<<"$files" \
     || { echo "module libsondaro_$module.so not in package"; exit 1; }
 done

@@ -26,10 +26,8 @@
 #include "platform/module_ports.h"
 #include "platform/qt_clipboard.h"
 #include "platform/qt_dialogs.h"
-#include "platform/qt_link_ports.h"
 #include "platform/qt_locale_formats.h"
 #include "platform/qt_shell.h"
-#include "platform/qt_tcp_server.h"
 #include "platform/qt_timer_host.h"
 #include "ui/main_window.h"
 #include "ui/metrics_start.h"
@@ -172,10 +170,16 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   // the program's own forms; device numbers are always read with ".".
   ApplyLocaleFormats(QLocale());
 
+  // A module missing at run time is named where its feature is used.
+  App* appForReports = nullptr;
+  const ModuleReport moduleReport = [&appForReports](const std::string& m) {
+    std::fprintf(stderr, "sondaro: %s\n", m.c_str());
+    if (appForReports) appForReports->status.SetText(m);
+  };
   RealClock clock;
-  QtSerialPort serial;
-  QtTcpClient tcp;
-  QtNetworkFactory network;
+  ModuleSerialPort serial(moduleReport);
+  ModuleTcpClient tcp(moduleReport);
+  ModuleNetworkFactory network(moduleReport);
   QtShell shell;
   QtDialogs guiDialogs;
   LogDialogs logDialogs;
@@ -213,12 +217,6 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         std::fprintf(stderr, "sondaro: the close did not finish; ending\n");
         std::_Exit(3);
       });
-  // A module missing at run time is named where its feature is used.
-  App* appForReports = nullptr;
-  const ModuleReport moduleReport = [&appForReports](const std::string& m) {
-    std::fprintf(stderr, "sondaro: %s\n", m.c_str());
-    if (appForReports) appForReports->status.SetText(m);
-  };
   ModuleFtpClient ftpClient(moduleReport);
   ModuleAudioInputFactory audio(moduleReport);
   ports.ftp = &ftpClient;

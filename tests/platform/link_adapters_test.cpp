@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "app/app.h"
-#include "platform/qt_link_ports.h"
+#include "platform/module_ports.h"
 #include "platform/qt_timer_host.h"
 #include "support/qt_pump.h"
 
@@ -22,8 +22,8 @@ using test::QtApp;
 
 struct RealApp {
   RealClock clock;
-  QtSerialPort serial;
-  QtTcpClient tcp;
+  ModuleSerialPort serial;
+  ModuleTcpClient tcp;
   SilentDialogs dialogs;
   App app{AppPorts{clock, serial, tcp, dialogs}};
   QtTimerHost host{app.timers, clock};

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "app/app.h"
-#include "platform/qt_tcp_server.h"
+#include "platform/module_ports.h"
 #include "support/fakes.h"
 #include "support/qt_pump.h"
 #include "support/temp_dir.h"
@@ -34,7 +34,7 @@ TEST(QuilletRelayOverQt, FramesOutCommandsInExitAtClose) {
   test::FakeSerialPort serial;
   test::FakeTcpClient tcp;
   SilentDialogs dialogs;
-  QtNetworkFactory network;
+  ModuleNetworkFactory network;
   RecordingShell shell;
   auto app = std::make_unique<App>(AppPorts{.clock = clock,
                                             .serial = serial,

@@ -7,16 +7,16 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSerialPortInfo>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "app/app.h"
 #include "link/com_ports.h"
+#include "platform/module_ports.h"
 #include "platform/qt_dialogs.h"
+#include "ui/deviation_limit_box.h"
 #include "ui/script_setup_box.h"
 #include "ui/theme_box.h"
-#include "ui/deviation_limit_box.h"
 
 namespace sondaro {
 
@@ -143,7 +143,8 @@ void SetupPage::EnableConnectionFields() {
   const bool tcp = app_.link.connection.Settings.RGCON == 1;
   for (QWidget* w : std::initializer_list<QWidget*>{portCaption_, port_, list_})
     w->setEnabled(!tcp);
-  for (QWidget* w : std::initializer_list<QWidget*>{hostCaption_, host_, portTextCaption_, portText_})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{hostCaption_, host_, portTextCaption_, portText_})
     w->setEnabled(tcp);
 }
 
@@ -169,15 +170,16 @@ void SetupPage::ShowPortList() {
   auto* table = new QTableWidget(0, 3);
   table->setHorizontalHeaderLabels({"Port", "Device", "Description"});
   const auto& overrides = app_.link.connection.Settings.DeviceOverrides;
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+  for (const SerialPortInfo& info :
+       ListSerialPorts([this](const std::string& m) { app_.status.SetText(m); })) {
     QString com;
     for (int n = 1; n <= kComPortCount; ++n)
-      if (FromLatin1(ComDevicePath(n, overrides)) == info.systemLocation()) com = QString("COM%1").arg(n);
+      if (ComDevicePath(n, overrides) == info.Device) com = QString("COM%1").arg(n);
     const int row = table->rowCount();
     table->insertRow(row);
     table->setItem(row, 0, new QTableWidgetItem(com.isEmpty() ? "-" : com));
-    table->setItem(row, 1, new QTableWidgetItem(info.systemLocation()));
-    table->setItem(row, 2, new QTableWidgetItem(info.description() + " " + info.manufacturer()));
+    table->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(info.Device)));
+    table->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(info.Description)));
   }
   table->resizeColumnsToContents();
   layout->addWidget(table);

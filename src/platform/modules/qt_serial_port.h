@@ -1,7 +1,6 @@
 #pragma once
-// The analyzer link over QSerialPort and QTcpSocket.
+// The analyzer's serial line over QSerialPort (module libsondaro_serial.so).
 #include <QSerialPort>
-#include <QTcpSocket>
 
 #include "core/ports.h"
 
@@ -20,20 +19,6 @@ class QtSerialPort final : public QObject, public SerialPort {
  private:
   QSerialPort port_;
   int writeTimeoutMs_ = 500;
-};
-
-class QtTcpClient final : public QObject, public TcpClient {
-  Q_OBJECT
- public:
-  explicit QtTcpClient(QObject* parent = nullptr);
-  void Connect(const std::string& host, int port) override;
-  void Close() override;
-  [[nodiscard]] bool IsConnected() const override;
-  void Write(const std::string& bytes) override;
-
- private:
-  QTcpSocket socket_;
-  bool established_ = false;
 };
 
 }  // namespace sondaro

@@ -1,4 +1,4 @@
-#include "platform/qt_tcp_server.h"
+#include "platform/modules/qt_tcp_server.h"
 
 #include <QHostAddress>
 #include <QMetaObject>
@@ -179,3 +179,8 @@ void QtTcpServer::ReportDropped() {
 }
 
 }  // namespace sondaro
+
+// The module's entry point (platform/module_ports).
+extern "C" __attribute__((visibility("default"))) sondaro::TcpServer* sondaro_make_tcp_server() {
+  return new sondaro::QtTcpServer();
+}

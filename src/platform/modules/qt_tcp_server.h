@@ -48,9 +48,4 @@ class QtTcpServer final : public QObject, public TcpServer {
   bool badAddress_ = false;
 };
 
-class QtNetworkFactory final : public NetworkFactory {
- public:
-  std::unique_ptr<TcpServer> MakeTcpServer() override { return std::make_unique<QtTcpServer>(); }
-};
-
 }  // namespace sondaro
