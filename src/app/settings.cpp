@@ -173,6 +173,8 @@ void Settings::Rebuild() {
     stations = ReadProfileInteger(it->second).value_or(0);
   // At most one station per channel; a hand-edited count cannot blow up the table.
   stations = std::clamp(stations, 0, kBandscanChannels);
+  if (stations == tableStations_ && !table_.empty()) return;  // the table it has
+  tableStations_ = stations;
   table_ = SettingsTable(stations, appFolder_);
   index_.clear();
   for (std::size_t i = 0; i < table_.size(); ++i) index_[Id(table_[i].Section, table_[i].Key)] = i;

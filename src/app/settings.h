@@ -153,6 +153,7 @@ class Settings {
   bool loaded_ = false;
   bool noFileAtStart_ = false;
   std::vector<SettingDef> table_;
+  int tableStations_ = 0;  // bandscan stations the table has keys for
   std::map<std::string, std::size_t> index_;   // Id -> position in table_
   std::map<std::string, std::string> values_;  // Id -> file text
   std::vector<Binding> bindings_;

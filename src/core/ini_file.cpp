@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdint>
@@ -84,7 +85,7 @@ IniFile IniFile::Parse(std::string_view text) {
     if (pos < text.size() && text[pos] == '\r') ++pos;
     if (pos < text.size() && text[pos] == '\n') ++pos;
     if (auto name = SectionName(line)) {
-      ini.sections_.push_back({std::move(*name), {}});
+      ini.sections_.push_back({std::move(*name), {}, {}});
       target = &ini.sections_.back().Lines;
     } else {
       target->emplace_back(line);
@@ -112,20 +113,39 @@ const IniFile::Section* IniFile::FindSection(std::string_view name) const {
   return nullptr;
 }
 
+std::size_t IniFile::NoCaseHash::operator()(std::string_view s) const {
+  // FNV-1a over the bytes upper-cased as EqualsNoCase compares them.
+  std::size_t h = 14695981039346656037ull;
+  for (const char c : s)
+    h = (h ^ static_cast<std::size_t>(std::toupper(static_cast<unsigned char>(c)))) * 1099511628211ull;
+  return h;
+}
+
+bool IniFile::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
+  return EqualsNoCase(a, b);
+}
+
+const std::string* IniFile::FindLine(const Section& s, std::string_view key) {
+  KeyIndex& index = s.Index;
+  if (!index.Built) {
+    for (std::size_t i = 0; i < s.Lines.size(); ++i)
+      if (const auto kl = SplitKeyLine(s.Lines[i])) index.Lines.emplace(kl->Key, i);  // first stays
+    index.Built = true;
+  }
+  const auto it = index.Lines.find(key);
+  return it == index.Lines.end() ? nullptr : &s.Lines[it->second];
+}
+
 std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
-  if (!s) return std::nullopt;
-  for (const std::string& line : s->Lines) {
-    const auto kl = SplitKeyLine(line);
-    if (!kl || !EqualsNoCase(kl->Key, key)) continue;
-    std::string value = Trim(kl->Value);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
-    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
-    return value;
-  }
-  return std::nullopt;
+  const std::string* line = s ? FindLine(*s, key) : nullptr;
+  if (!line) return std::nullopt;
+  std::string value = Trim(SplitKeyLine(*line)->Value);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+  return value;
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
@@ -147,9 +167,10 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def)
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   Section* s = FindSection(section);
   if (!s) {
-    sections_.push_back({std::string(section), {}});
+    sections_.push_back({std::string(section), {}, {}});
     s = &sections_.back();
   }
+  s->Index.Drop();
   std::string line = std::string(key) + "=" + std::string(value);
   for (std::string& existing : s->Lines) {
     const auto kl = SplitKeyLine(existing);

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace sondaro {
@@ -59,10 +60,36 @@ class IniFile {
   [[nodiscard]] bool Save(const std::string& path) const;
 
  private:
+  struct NoCaseHash {
+    std::size_t operator()(std::string_view s) const;
+  };
+  struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  // Key -> its first line, made at the first lookup in a section (settings
+  // read hundreds of keys from sections of hundreds of lines). It holds views
+  // into the lines: any change to them drops it, and a copy starts without.
+  struct KeyIndex {
+    KeyIndex() = default;
+    KeyIndex(const KeyIndex&) {}
+    KeyIndex& operator=(const KeyIndex&) {
+      Drop();
+      return *this;
+    }
+    void Drop() {
+      Lines.clear();
+      Built = false;
+    }
+    std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual> Lines;
+    bool Built = false;
+  };
   struct Section {
     std::string Name;
     std::vector<std::string> Lines;  // the lines after the "[Name]" line
+    mutable KeyIndex Index;
   };
+  // The line of `key` in `s`, or nullptr.
+  static const std::string* FindLine(const Section& s, std::string_view key);
   Section* FindSection(std::string_view name);
   [[nodiscard]] const Section* FindSection(std::string_view name) const;
 

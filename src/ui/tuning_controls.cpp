@@ -75,6 +75,10 @@ TuningControls::TuningControls(App& app, QWidget* area) : QWidget(area), app_(ap
   // the line count unless the popup is a scrolling list.
   list_->setStyleSheet("QComboBox { combobox-popup: 0; }");
   list_->setFixedWidth(92);
+  // The width is fixed: the size hint need not measure all 206 items (three
+  // times over, at start).
+  list_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  list_->setMinimumContentsLength(7);
   list_->setToolTip("Frequency");
   next_ = SmallButton(">", 18);
   tune_ = SmallButton("Tune", 40);

@@ -84,6 +84,24 @@ TEST(IniFile, WritesInPlaceAppendsToSectionAndFile) {
             "[C]\r\nFirst=4\r\nSecond=-5\r\n");
 }
 
+// Reads between writes, and copies, see every change (lookups are indexed).
+TEST(IniFile, ReadsSeeWritesAndCopiesStayApart) {
+  IniFile ini = IniFile::Parse("[A]\r\nKey=1\r\n");
+  EXPECT_EQ(ini.ReadInteger("A", "key", 0), 1);
+  ini.WriteString("A", "New", "2");
+  ini.WriteString("a", "KEY", "3");
+  EXPECT_EQ(ini.ReadInteger("A", "new", 0), 2);
+  EXPECT_EQ(ini.ReadInteger("A", "Key", 0), 3);
+  IniFile copy = ini;
+  copy.WriteString("A", "Key", "4");
+  for (int i = 0; i < 50; ++i) copy.WriteString("A", "More" + std::to_string(i), "x");
+  EXPECT_EQ(copy.ReadInteger("A", "key", 0), 4);
+  EXPECT_EQ(copy.ReadString("A", "more49", ""), "x");
+  EXPECT_EQ(ini.ReadInteger("A", "key", 0), 3);
+  ini = copy;
+  EXPECT_EQ(ini.ReadString("A", "MORE0", ""), "x");
+}
+
 TEST(IniFile, FailedSaveLeavesTheOldFile) {
   TempDir dir;
   const std::string path = dir.path + "x.ini";
