@@ -12,7 +12,7 @@ using namespace sondaro;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::FuzzApp& f = fuzz::FuzzApp::Get();
-  f.Reset();
+  const fuzz::ResetAfter reset(f);
   AlarmOutputs& alarms = f.app.alarms;
   for (int i = 0; i < kAlarmFieldCount; ++i) alarms.Values[i] = kAlarmFields[i].Initial;
   int shown = 0;

@@ -82,7 +82,9 @@ struct FuzzApp {
     if (app.mpx.StreamRunning()) app.mpx.GradBtn49Click();
     if (app.bandscan.Running()) app.bandscan.IAeverButton25Click();
     app.rds.raw.IAeverButton36Click();
-    app.automation.socket.Stop();
+    app.automation.socket.ClearRunOverride();
+    app.automation.socket.Settings.Enabled = false;
+    app.automation.socket.Apply();
     app.link.connection.BitBtn3Click();
     app.link.queue.Clear();
     app.link.state = MeasurementState{};
@@ -101,6 +103,9 @@ struct FuzzApp {
     tcp.Attempts.clear();
     tcp.Written.clear();
     script.state.Variables.clear();
+    script.state.ScriptLines.clear();
+    script.state.CallStack.clear();
+    script.state.ProcedureName.clear();
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(PrivateFolder(), ec))
       std::filesystem::remove_all(entry.path(), ec);
@@ -114,7 +119,11 @@ struct FuzzApp {
   static FuzzApp& Get() {
     // Never destroyed: libFuzzer leaves through exit(), and tearing the App
     // down there would race its own checks for nothing.
-    static FuzzApp* app = new FuzzApp;
+    static FuzzApp* app = [] {
+      auto* a = new FuzzApp;
+      a->Reset();
+      return a;
+    }();
     return *app;
   }
 
@@ -126,6 +135,17 @@ struct FuzzApp {
     ports.userConfigFolder = PrivateFolder() + "user/";
     return ports;
   }
+};
+
+// Puts the App back when an input ends, in the same call: what the input
+// allocated is then freed before libFuzzer compares its malloc and free
+// counts, so a balanced input needs no leak scan.
+struct ResetAfter {
+  explicit ResetAfter(FuzzApp& app) : f(app) {}
+  ~ResetAfter() { f.Reset(); }
+  ResetAfter(const ResetAfter&) = delete;
+  ResetAfter& operator=(const ResetAfter&) = delete;
+  FuzzApp& f;
 };
 
 }  // namespace sondaro::fuzz

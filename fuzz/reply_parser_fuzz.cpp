@@ -14,7 +14,7 @@ using namespace sondaro;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   fuzz::FuzzApp& f = fuzz::FuzzApp::Get();
-  f.Reset();
+  const fuzz::ResetAfter reset(f);
   App& app = f.app;
   const std::uint8_t setup = data[0];
   app.link.state.CurrentMode = setup % 3;
@@ -30,9 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.Advance(20);
     if (app.link.connection.ReceiveBuffer().size() > kReceiveBufferLimit + 97) std::abort();
   }
-  // The parser takes one section per tick: let it work off what is left.
-  for (int tick = 0; tick < 200 && !app.link.connection.ReceiveBuffer().empty(); ++tick)
+  // The parser takes one section per tick: let it work off what is left. A
+  // tick that leaves the buffer as it was (an unfinished section, noise
+  // without a header) leaves it so for good, as nothing more arrives; 100 ms
+  // is the parser's longest interval, so each step holds a tick.
+  const std::string& buffer = app.link.connection.ReceiveBuffer();
+  for (int tick = 0; tick < 200 && !buffer.empty(); ++tick) {
+    const std::size_t before = buffer.size();
     f.Advance(20);
+    if (buffer.size() == before) {
+      f.Advance(80);
+      if (buffer.size() == before) break;
+    }
+  }
   f.Advance(200);
   return 0;
 }

@@ -32,7 +32,7 @@ std::vector<std::string> HandOffParameters(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   fuzz::FuzzApp& f = fuzz::FuzzApp::Get();
-  f.Reset();
+  const fuzz::ResetAfter reset(f);
   App& app = f.app;
   ScriptInterpreter& script = app.automation.script;
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);

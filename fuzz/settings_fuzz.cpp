@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& k : ini.Keys(s)) CheckValue(ini.ReadString(s, k, ""));
 
   fuzz::FuzzApp& f = fuzz::FuzzApp::Get();
-  f.Reset();
+  const fuzz::ResetAfter reset(f);
   App& app = f.app;
   const std::string path = app.settings.FilePath();
   std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
