@@ -111,6 +111,9 @@ std::string SocketControl::ListenFailure(const std::string& address, int port) c
 void SocketControl::Stop() {
   if (server_) server_->Stop();
   peers_.clear();
+  // Their clients are gone: lines still waiting must not run when the
+  // server is switched on again.
+  lines_.clear();
   listeningPort_ = -1;
   listeningAddress_.clear();
   view_.Changed(Area::SocketControl);

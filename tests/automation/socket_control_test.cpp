@@ -315,6 +315,24 @@ TEST_F(SocketControlTest, AHalfClosedClientGetsItsAnswersThenIsClosed) {
   EXPECT_TRUE(d.Closed);
 }
 
+TEST_F(SocketControlTest, SwitchingTheServerOffDropsTheLinesOfItsClients) {
+  WriteFile(folder + "long.fms", "SLEEP(5)\r\n");
+  auto& c = Server().Accept();
+  Send(c, "EXECUTE(long.fms)\rSET(socket,late)\r");
+  Advance(1000);
+  // The client goes with the server; its waiting line must not run when the
+  // server is switched on again.
+  socket.Settings.Enabled = false;
+  socket.Apply();
+  socket.Settings.Enabled = true;
+  socket.Apply();
+  auto& next = Server().Accept();
+  Send(next, "SET(fresh,1)\r");
+  Advance(10000);
+  EXPECT_EQ(Var("fresh"), "1");
+  EXPECT_EQ(Var("socket"), "<unset>");
+}
+
 TEST_F(SocketControlTest, LinesWaitWhileAMessageBoxIsOpen) {
   auto& c = Server().Accept();
   // Each box gets "+++" and another box line while it is open, as a
