@@ -1,11 +1,13 @@
 #include "core/timer.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace sondaro {
 
 namespace {
 constexpr Millis kMinInterval = 1;
+constexpr Millis kNever = std::numeric_limits<Millis>::max();
 }
 
 Timer::Timer(TimerSet& set, Millis interval, bool enabled, std::function<void()> handler)
@@ -46,17 +48,25 @@ void TimerSet::Remove(Timer* t) {
   timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end());
 }
 
+// These two run for every firing; one comparison of the due time per timer
+// keeps them cheap where every comparison is counted (fuzzing builds).
 std::optional<Millis> TimerSet::NextDue() const {
-  std::optional<Millis> best;
+  Millis best = kNever;
   for (const Timer* t : timers_)
-    if (t->enabled_ && (!best || t->due_ < *best)) best = t->due_;
+    if (t->enabled_ && t->due_ < best) best = t->due_;
+  if (best == kNever) return std::nullopt;
   return best;
 }
 
 Timer* TimerSet::Earliest(Millis limit) const {
   Timer* best = nullptr;
+  // Strictly before: the first of timers due together wins.
+  Millis bestDue = limit < kNever ? limit + 1 : kNever;
   for (Timer* t : timers_)
-    if (t->enabled_ && t->due_ <= limit && (!best || t->due_ < best->due_)) best = t;
+    if (t->enabled_ && t->due_ < bestDue) {
+      best = t;
+      bestDue = t->due_;
+    }
   return best;
 }
 
