@@ -59,9 +59,9 @@ class InstanceGuard::Arrival final : public QObject {
 
 InstanceGuard::InstanceGuard(const std::string& title, QObject* parent)
     : QObject(parent),
-      name_(QString::fromLatin1(title.c_str()).replace(' ', '_') + "-" +
-            QString::number(::getuid())),
-      path_((QDir::tempPath() + "/" + name_).toStdString()) {}
+      path_((QDir::tempPath() + "/" + QString::fromLatin1(title.c_str()).replace(' ', '_') + "-" +
+             QString::number(::getuid()))
+                .toStdString()) {}
 
 InstanceGuard::~InstanceGuard() {
   if (listenFd_ < 0) return;

@@ -29,7 +29,6 @@ class InstanceGuard final : public QObject {
   // In the first instance: a later start arrived with this text.
   std::function<void(const std::string&)> OnHandOff;
 
-  [[nodiscard]] const QString& ServerName() const { return name_; }
   // The socket's file.
   [[nodiscard]] const std::string& SocketPath() const { return path_; }
 
@@ -40,7 +39,6 @@ class InstanceGuard final : public QObject {
   void Read(Arrival* arrival);
   // Ends an arrival; a text that came whole is handed on.
   void Finish(Arrival* arrival, bool whole);
-  QString name_;
   std::string path_;
   int listenFd_ = -1;
   QSocketNotifier* notifier_ = nullptr;

@@ -7,16 +7,19 @@
 namespace sondaro {
 namespace {
 
-// Calls the module's factory entry; nullptr (and a report) when it is missing.
+// Calls the module's factory entry; nullptr when the module is missing, which
+// is reported and, where `why` is given, told there too.
 template <typename T>
-T* MakeFromModule(const std::string& module, const char* entry, const ModuleReport& report) {
+std::unique_ptr<T> MakeFromModule(const std::string& module, const char* entry,
+                                  const ModuleReport& report, std::string* why = nullptr) {
   std::string error;
   void* symbol = LoadModuleEntry(module, entry, error);
   if (!symbol) {
     if (report) report(error);
+    if (why) *why = error;
     return nullptr;
   }
-  return reinterpret_cast<T* (*)()>(symbol)();
+  return std::unique_ptr<T>(reinterpret_cast<T* (*)()>(symbol)());
 }
 
 // A socket server whose module is opened at the first Listen: the engine
@@ -45,12 +48,8 @@ class ModuleTcpServer final : public TcpServer {
  private:
   bool Load() {
     if (server_) return true;
-    server_.reset(MakeFromModule<TcpServer>(module_, "sondaro_make_tcp_server",
-                                            [this](const std::string& e) { missing_ = e; }));
-    if (!server_) {
-      if (report_) report_(missing_);
-      return false;
-    }
+    server_ = MakeFromModule<TcpServer>(module_, "sondaro_make_tcp_server", report_, &missing_);
+    if (!server_) return false;
     server_->OnClientConnected = [this](TcpServerClient& c) {
       if (OnClientConnected) OnClientConnected(c);
     };
@@ -61,8 +60,10 @@ class ModuleTcpServer final : public TcpServer {
       if (OnClientRead) OnClientRead(c, chunk);
     };
     server_->OnClientInputClosed = [this](TcpServerClient& c) {
-      if (OnClientInputClosed) OnClientInputClosed(c);
-      else c.Close();  // as a server without the handler does
+      if (OnClientInputClosed)
+        OnClientInputClosed(c);
+      else
+        c.Close();  // as a server without the handler does
     };
     return true;
   }
@@ -81,7 +82,7 @@ ModuleSerialPort::~ModuleSerialPort() = default;
 
 bool ModuleSerialPort::Open(const std::string& device, const SerialSettings& settings) {
   if (!port_) {
-    port_.reset(MakeFromModule<SerialPort>(module_, "sondaro_make_serial_port", report_));
+    port_ = MakeFromModule<SerialPort>(module_, "sondaro_make_serial_port", report_);
     if (!port_) return false;
     port_->OnRxChar = [this] {
       if (OnRxChar) OnRxChar();
@@ -120,10 +121,8 @@ ModuleTcpClient::~ModuleTcpClient() { *alive_ = false; }
 void ModuleTcpClient::Connect(const std::string& host, int port) {
   if (!client_) {
     std::string error;
-    client_.reset(MakeFromModule<TcpClient>(module_, "sondaro_make_tcp_client",
-                                            [&error](const std::string& e) { error = e; }));
+    client_ = MakeFromModule<TcpClient>(module_, "sondaro_make_tcp_client", report_, &error);
     if (!client_) {
-      if (report_) report_(error);
       // As a failed attempt reports: later, never inside the caller's Connect.
       QTimer::singleShot(0, [this, alive = alive_, error] {
         if (!*alive) return;
@@ -163,8 +162,7 @@ std::unique_ptr<TcpServer> ModuleNetworkFactory::MakeTcpServer() {
 }
 
 std::unique_ptr<AudioInput> ModuleAudioInputFactory::MakeAudioInput() {
-  return std::unique_ptr<AudioInput>(
-      MakeFromModule<AudioInput>("sondaro_audio", "sondaro_make_audio_input", report_));
+  return MakeFromModule<AudioInput>("sondaro_audio", "sondaro_make_audio_input", report_);
 }
 
 ModuleFtpClient::~ModuleFtpClient() = default;
@@ -172,10 +170,8 @@ ModuleFtpClient::~ModuleFtpClient() = default;
 void ModuleFtpClient::Connect(const FtpLogin& login, Done done) {
   if (!client_) {
     std::string error;
-    client_.reset(MakeFromModule<FtpClient>("sondaro_ftp", "sondaro_make_ftp_client",
-                                            [&error](const std::string& e) { error = e; }));
+    client_ = MakeFromModule<FtpClient>("sondaro_ftp", "sondaro_make_ftp_client", report_, &error);
     if (!client_) {
-      if (report_) report_(error);
       if (done) done(FtpResult{false, "FTP is not available: " + error});
       return;
     }
