@@ -14,6 +14,8 @@
 // chose, the settings file's values), and the capacity of buffers that were
 // emptied. None of these decide whether the parser or interpreter reads a
 // byte; a finding that needs them shows as one that does not repeat alone.
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -53,6 +55,55 @@ inline std::string PrivateFolder() {
   }();
   return folder;
 }
+
+// The file a script input is written to; it stays between inputs, as
+// writing over a file costs far less than making one.
+inline std::string ScriptFile() { return PrivateFolder() + "job.fms"; }
+
+// Puts `text` in the script file. Written over and cut to length rather
+// than emptied first: a file emptied and written again is flushed to the
+// disk when closed.
+inline void WriteScriptFile(const std::string& text) {
+  const int fd = ::open(ScriptFile().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) std::abort();
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n <= 0) std::abort();
+    done += static_cast<std::size_t>(n);
+  }
+  if (::ftruncate(fd, static_cast<off_t>(text.size())) != 0) std::abort();
+  ::close(fd);
+}
+
+// Tells whether anything was made in the private folder since the last ask.
+// The sweep leaves no folder behind, so anything an input writes, however
+// deep, begins with a new entry at the top. Without inotify it always says
+// yes.
+class FolderWatch {
+ public:
+  explicit FolderWatch(const std::string& folder)
+      : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (fd_ >= 0 && ::inotify_add_watch(fd_, folder.c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~FolderWatch() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderWatch(const FolderWatch&) = delete;
+  FolderWatch& operator=(const FolderWatch&) = delete;
+  bool Changed() {
+    if (fd_ < 0) return true;
+    alignas(inotify_event) char events[4096];
+    bool any = false;
+    while (::read(fd_, events, sizeof events) > 0) any = true;
+    return any;
+  }
+
+ private:
+  int fd_;
+};
 
 struct FuzzApp {
   VirtualClock clock;
@@ -112,15 +163,23 @@ struct FuzzApp {
     script.state.ScriptLines.clear();
     script.state.CallStack.clear();
     script.state.ProcedureName.clear();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(PrivateFolder(), ec))
-      std::filesystem::remove_all(entry.path(), ec);
+    SweepFolder();
     app.link.connection.Settings.RGCON = 0;
     app.link.connection.BitBtn2Click();
     serial.Written.clear();
   }
 
   bool repliesArrived = true;
+  FolderWatch folderWatch{PrivateFolder()};
+
+  // Empties the private folder but for the script file.
+  void SweepFolder() {
+    if (!folderWatch.Changed()) return;
+    std::error_code ec;
+    const std::filesystem::path keep = ScriptFile();
+    for (const auto& entry : std::filesystem::directory_iterator(PrivateFolder(), ec))
+      if (entry.path() != keep) std::filesystem::remove_all(entry.path(), ec);
+  }
 
   static FuzzApp& Get() {
     // Never destroyed: libFuzzer leaves through exit(), and tearing the App

@@ -44,5 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   f.Advance(200);
+  // The RDS page shows what arrived: its lines and consistency report are
+  // made when read (and dropped again by the reset).
+  if (f.repliesArrived) (void)app.rds.data.TextBox();
   return 0;
 }

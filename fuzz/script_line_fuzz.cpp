@@ -4,7 +4,6 @@
 // the socket buffer stays bounded.
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -36,11 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   App& app = f.app;
   ScriptInterpreter& script = app.automation.script;
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const std::string file = fuzz::PrivateFolder() + "job.fms";
+  const std::string file = fuzz::ScriptFile();
 
   switch (data[0] % 3) {
     case 0:
-      std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+      fuzz::WriteScriptFile(text);
       script.ExeScript(file);
       break;
     case 1: {
@@ -60,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     default: {
       // A second start in another folder names the script last.
       const std::size_t nul = text.find('\0');
-      std::ofstream(file, std::ios::binary | std::ios::trunc)
-          << (nul == std::string::npos ? std::string() : text.substr(nul + 1));
+      fuzz::WriteScriptFile(nul == std::string::npos ? std::string() : text.substr(nul + 1));
       std::vector<std::string> parameters = HandOffParameters(text);
       parameters.push_back(file);
       const std::string handed = HandOffText(parameters);

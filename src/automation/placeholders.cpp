@@ -1,5 +1,6 @@
 #include "automation/placeholders.h"
 
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -289,18 +290,42 @@ class NameTrie {
 // long as no value brings in a "%" of its own, no name holds a second "%",
 // and no placeholder could run on into the next one once that one is
 // replaced; otherwise nullopt, and the chain itself runs.
+constexpr int kBuiltIns = static_cast<int>(std::size(kTable));
+
+// The built-in names never change: their trie is built once.
+const NameTrie& BuiltInNames() {
+  static const NameTrie names = [] {
+    NameTrie t;
+    for (int i = 0; i < kBuiltIns; ++i) t.Add(kTable[i].Name.substr(1), i);
+    return t;
+  }();
+  return names;
+}
+
+// The earliest step matching at text[at] among the built-ins and the
+// variables: every built-in step comes before every variable's, and a name
+// may run on where it may in either set.
+NameTrie::Match MatchAt(const std::optional<NameTrie>& variables, std::string_view text,
+                        std::size_t at) {
+  const NameTrie::Match b = BuiltInNames().At(text, at);
+  if (!variables) return b;
+  const NameTrie::Match v = variables->At(text, at);
+  NameTrie::Match m = b.Step != NameTrie::kNone ? b : v;
+  m.ReachesPercent = b.ReachesPercent || v.ReachesPercent;
+  return m;
+}
+
 std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
                                                   const PlaceholderSources& s) {
-  constexpr int kBuiltIns = static_cast<int>(std::size(kTable));
-  NameTrie names;
-  for (int i = 0; i < kBuiltIns; ++i) names.Add(kTable[i].Name.substr(1), i);
+  std::optional<NameTrie> variables;
+  if (!s.Variables.empty()) variables.emplace();
   for (std::size_t j = 0; j < s.Variables.size(); ++j) {
     const std::string& name = s.Variables[j].Name;
     if (name.find('%') != std::string::npos) return std::nullopt;
-    names.Add(name, kBuiltIns + static_cast<int>(j));
+    variables->Add(name, kBuiltIns + static_cast<int>(j));
   }
   const Chain chain(s);
-  std::vector<std::optional<std::string>> builtIn(kBuiltIns);
+  std::array<std::optional<std::string>, kBuiltIns> builtIn;
   auto value = [&](int step) -> const std::string& {
     if (step >= kBuiltIns) return s.Variables[static_cast<std::size_t>(step - kBuiltIns)].Value;
     auto& v = builtIn[static_cast<std::size_t>(step)];
@@ -315,7 +340,7 @@ std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
   // The step of a "%" before this one whose name might run on into it.
   std::optional<int> runsOn;
   for (std::size_t at = a.find('%'); at != std::string::npos;) {
-    const NameTrie::Match m = names.At(a, at);
+    const NameTrie::Match m = MatchAt(variables, a, at);
     if (runsOn && m.Step != NameTrie::kNone && m.Step < *runsOn) return std::nullopt;
     runsOn.reset();
     if (m.ReachesPercent) runsOn = m.Step;
@@ -328,18 +353,23 @@ std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
     at = a.find('%', at + m.Length);
   }
   // The chain stops after the first step that makes the text longer than
-  // the limit, cut there: only the steps up to that one count.
-  std::vector<long long> growth(static_cast<std::size_t>(kBuiltIns) + s.Variables.size());
-  for (const Claim& c : claims)
-    growth[static_cast<std::size_t>(c.Step)] +=
-        static_cast<long long>(value(c.Step).size()) - static_cast<long long>(c.Length);
+  // the limit, cut there: only the steps up to that one count. Most texts
+  // stay below it whatever the order.
   int lastStep = NameTrie::kNone;
-  long long size = static_cast<long long>(a.size());
-  for (std::size_t step = 0; step < growth.size(); ++step) {
-    size += growth[step];
-    if (size > static_cast<long long>(kMaxArgumentLength)) {
-      lastStep = static_cast<int>(step);
-      break;
+  std::size_t longest = a.size();
+  for (const Claim& c : claims) longest += value(c.Step).size();
+  if (longest > kMaxArgumentLength) {
+    std::vector<long long> growth(static_cast<std::size_t>(kBuiltIns) + s.Variables.size());
+    for (const Claim& c : claims)
+      growth[static_cast<std::size_t>(c.Step)] +=
+          static_cast<long long>(value(c.Step).size()) - static_cast<long long>(c.Length);
+    long long size = static_cast<long long>(a.size());
+    for (std::size_t step = 0; step < growth.size(); ++step) {
+      size += growth[step];
+      if (size > static_cast<long long>(kMaxArgumentLength)) {
+        lastStep = static_cast<int>(step);
+        break;
+      }
     }
   }
   const bool complete = lastStep == NameTrie::kNone;

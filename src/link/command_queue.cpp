@@ -65,7 +65,7 @@ void CommandQueue::Timer10Timer() {
   timer10_.SetInterval(30);
   if (queue_.empty()) return;
   const std::string command = queue_.front();
-  queue_.pop_front();
+  queue_.erase(queue_.begin());
   writeCommand_(command);
   timer10_.SetInterval(PacingAfter(command));
 }

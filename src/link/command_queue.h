@@ -2,7 +2,6 @@
 // Outgoing command queue and reply pacing. Send() queues a command and notes
 // which reply is awaited; the pacing tick writes one command at a time and
 // holds back the next after commands that keep the analyzer busy.
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,7 +38,7 @@ class CommandQueue {
     pending_.clear();
   }
 
-  [[nodiscard]] const std::deque<std::string>& Commands() const { return queue_; }
+  [[nodiscard]] const std::vector<std::string>& Commands() const { return queue_; }
   [[nodiscard]] const std::vector<TCekej>& PendingReplies() const { return pending_; }
   [[nodiscard]] bool Empty() const { return queue_.empty(); }
   [[nodiscard]] Timer& Timer10() { return timer10_; }
@@ -48,7 +47,9 @@ class CommandQueue {
   Clock& clock_;
   MeasurementState& state_;
   std::function<void(const std::string&)> writeCommand_;
-  std::deque<std::string> queue_;
+  // At most kCapacity commands: a vector keeps its storage from one
+  // command to the next, where a deque takes and frees blocks as it goes.
+  std::vector<std::string> queue_;
   std::vector<TCekej> pending_;
   Timer timer10_;
 };

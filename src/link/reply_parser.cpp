@@ -16,10 +16,11 @@ FrameScan ScanFrame(const std::string& buffer) {
   // towards the empty line, so "X:\r\n\r\n" has an empty body.
   const std::size_t end = buffer.find("\r\n\r\n", p + 1);
   if (end == std::string::npos) return scan;
-  const std::string before = buffer.substr(0, p);
-  const std::size_t lastLine = before.rfind("\r\n");
+  // The header is the last line before the colon.
+  const std::size_t lastLine = p >= 2 ? buffer.rfind("\r\n", p - 2) : std::string::npos;
+  const std::size_t headerStart = lastLine == std::string::npos ? 0 : lastLine + 2;
   ReplyFrame frame;
-  frame.SectionHeader = lastLine == std::string::npos ? before : before.substr(lastLine + 2);
+  frame.SectionHeader = buffer.substr(headerStart, p - headerStart);
   const std::size_t bodyStart = p + 3;
   frame.SectionBody = end + 1 > bodyStart ? buffer.substr(bodyStart, end - bodyStart) : "";
   scan.Frame = std::move(frame);

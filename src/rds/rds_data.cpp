@@ -139,19 +139,31 @@ void RdsStore::StoreRdsField(const std::string& tag, const std::string& value) {
 
 void RdsStore::ProcessRDS(bool clear) {
   if (clear) data_ = ClearedRdsData();
-  ShowLines(RdsPageLines(data_));
+  textBox_ = {};
+  textBoxStale_ = true;
+  view_.Changed(Area::Rds);
 }
 
 void RdsStore::ShowLines(std::vector<std::string> lines) {
   textBox_ = std::move(lines);
+  textBoxStale_ = false;
   view_.Changed(Area::Rds);
 }
 
+const std::vector<std::string>& RdsStore::TextBox() const {
+  if (textBoxStale_) {
+    textBox_ = RdsPageLines(data_);
+    textBoxStale_ = false;
+  }
+  return textBox_;
+}
+
 std::string RdsStore::TextBoxText() const {
+  const std::vector<std::string>& lines = TextBox();
   std::string text;
-  for (std::size_t i = 0; i < textBox_.size(); ++i) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i) text += kCrLf;
-    text += textBox_[i];
+    text += lines[i];
   }
   return text;
 }
@@ -172,7 +184,7 @@ void RdsStore::IAeverButton31Click() {
 }
 
 bool RdsStore::SaveTextBox(const std::string& path, std::string* error) const {
-  return WriteTextLines(path, textBox_, error);
+  return WriteTextLines(path, TextBox(), error);
 }
 
 }  // namespace sondaro

@@ -64,7 +64,7 @@ class RdsStore {
   [[nodiscard]] bool SaveTextBox(const std::string& path, std::string* error = nullptr) const;
 
   [[nodiscard]] const RdsData& Data() const { return data_; }
-  [[nodiscard]] const std::vector<std::string>& TextBox() const { return textBox_; }
+  [[nodiscard]] const std::vector<std::string>& TextBox() const;
   // Text box content as one text, CR LF between lines.
   [[nodiscard]] std::string TextBoxText() const;
 
@@ -77,7 +77,10 @@ class RdsStore {
   const MeasurementState& state_;
   TextFileDialog& textDialog_;
   RdsData data_;  // all empty until the first reset or section
-  std::vector<std::string> textBox_;
+  // The page's lines are made when read: a burst of sections would make
+  // them once for every section.
+  mutable std::vector<std::string> textBox_;
+  mutable bool textBoxStale_ = false;
 };
 
 }  // namespace sondaro

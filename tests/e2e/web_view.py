@@ -212,7 +212,8 @@ def main():
         time.sleep(3)
         later = browser.eval("+(document.getElementById('chart-2').dataset.frames || 0)") or 0
         check(later >= first + 2, f"the MPX picture updates while the stream runs ({first} -> {later})")
-        check(browser.eval("document.getElementById('chart-2').naturalWidth") == 529,
+        # Asked between two frames, the picture may be loading: wait for one.
+        check(browser.wait("document.getElementById('chart-2').naturalWidth === 529", 5),
               "the MPX picture is the program's chart")
 
         browser.screenshot(390, 844, os.path.join(folder, "web-phone.png"))
