@@ -1,20 +1,43 @@
 #include "link/reply_parser.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 
 #include "core/text.h"
 
 namespace sondaro {
 
+namespace {
+
+// Where `what` first occurs in `text` at or after `from`. The parser scans the
+// whole buffer on every tick, much of it noise: this jumps from one first
+// character to the next with memchr and checks the rest in place, without a
+// compare call for every candidate.
+std::size_t FindFrom(const std::string& text, std::string_view what, std::size_t from = 0) {
+  const char* const begin = text.data();
+  const char* const last = begin + text.size() - std::min(text.size(), what.size() - 1);
+  for (const char* c = begin + std::min(from, text.size()); c < last; ++c) {
+    c = static_cast<const char*>(std::memchr(c, what[0], static_cast<std::size_t>(last - c)));
+    if (!c) break;
+    std::size_t k = 1;
+    while (k < what.size() && c[k] == what[k]) ++k;
+    if (k == what.size()) return static_cast<std::size_t>(c - begin);
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
 FrameScan ScanFrame(const std::string& buffer) {
   FrameScan scan;
-  const std::size_t p = buffer.find(":\r\n");
+  const std::size_t p = FindFrom(buffer, ":\r\n");
   if (p == std::string::npos) return scan;
   scan.HeaderFound = true;
   scan.HeaderEnd = p;
   // Body from after the colon's CR LF; the CR LF ending the header line counts
   // towards the empty line, so "X:\r\n\r\n" has an empty body.
-  const std::size_t end = buffer.find("\r\n\r\n", p + 1);
+  const std::size_t end = FindFrom(buffer, "\r\n\r\n", p + 1);
   if (end == std::string::npos) return scan;
   // The header is the last line before the colon.
   const std::size_t lastLine = p >= 2 ? buffer.rfind("\r\n", p - 2) : std::string::npos;

@@ -38,7 +38,9 @@ TEST(ScanFrame, HeaderAndBodyCornerCases) {
       {"a\rb:\r\nx\r\n\r\n", "a\rb", "x"},          // a lone CR stays in the header
       {"junk Level:\r\nx\r\n\r\n", "junk Level", "x"},  // noise on the header line
       {"RT:\r\nline1\r\nline2\r\n\r\n", "RT", "line1\r\nline2"},
+      {"a::\r\r:\r\nb\r\r\n\r\n", "a::\r\r", "b\r"},  // near misses before each match
       {"PS:\r\nNAME", nullptr, nullptr},
+      {"PS:\r", nullptr, nullptr},  // the header's line end still on its way
       {"no header at all\r\n\r\n", nullptr, nullptr},
   };
   for (const auto& c : cases) {
