@@ -125,7 +125,7 @@ struct FuzzApp {
 
   void Advance(Millis ms) { AdvanceVirtual(clock, app.timers, ms); }
   // The analyzer sends bytes.
-  void Arrive(const std::string& bytes) {
+  void Arrive(std::string_view bytes) {
     repliesArrived = true;
     serial.Arrive(bytes);
   }

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (std::size_t i = 1; i < size;) {
     const std::size_t n = 1 + data[i] % 97;
-    f.Arrive(std::string(reinterpret_cast<const char*>(data) + i, std::min(n, size - i)));
+    f.Arrive({reinterpret_cast<const char*>(data) + i, std::min(n, size - i)});
     i += n;
     f.Advance(20);
     if (app.link.connection.ReceiveBuffer().size() > kReceiveBufferLimit + 97) std::abort();

@@ -3,7 +3,8 @@
 # (default 10: the short run of `make test`; `make fuzz` gives 60). Prints,
 # per target, the inputs run, inputs per second and any finding with the
 # command that reproduces it; fails when there is a finding.
-# FUZZ_JOBS runs that many targets side by side (default 1).
+# FUZZ_JOBS runs that many targets side by side (default 1); FUZZ_TARGETS
+# (names such as "reply_parser_fuzz script_line_fuzz") runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${FUZZ_SECONDS:-10}
@@ -75,6 +76,7 @@ run_one() {
 echo "fuzzing each target for ${SECONDS_EACH}s ($JOBS_AT_ONCE at once); logs in $BUILD/logs"
 for f in "$BUILD"/fuzz/*_fuzz; do
   [ -x "$f" ] || continue
+  if [ -n "${FUZZ_TARGETS:-}" ] && [[ " $FUZZ_TARGETS " != *" $(basename "$f") "* ]]; then continue; fi
   while [ "$(jobs -rp | wc -l)" -ge "$JOBS_AT_ONCE" ]; do wait -n || true; done
   run_one "$f" &
 done

@@ -17,9 +17,13 @@ std::string ResolveInFolder(const std::string& folder, const std::string& path) 
 ScriptFileRead ReadScriptFile(const std::string& path, std::size_t maxLines,
                               std::size_t maxLength, std::vector<std::string>& lines) {
   std::error_code ec;
-  if (!fs::exists(path, ec)) return ScriptFileRead::Missing;
-  if (fs::is_directory(path, ec)) return ScriptFileRead::Failed;
-  std::ifstream in(path, std::ios::binary);
+  const fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) return ScriptFileRead::Missing;
+  if (fs::is_directory(status)) return ScriptFileRead::Failed;
+  // Read in blocks of our own: the stream needs no buffer of its own.
+  std::ifstream in;
+  in.rdbuf()->pubsetbuf(nullptr, 0);
+  in.open(path, std::ios::binary);
   if (!in) return ScriptFileRead::Failed;
   std::string line;
   bool leading = true;  // still removing leading blanks

@@ -2,6 +2,7 @@
 // Test doubles of the link ports: they record what the engine does and let a
 // test play the analyzer's side.
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,7 +23,7 @@ class FakeSerialPort : public SerialPort {
   std::string ReadAll() override { return std::exchange(Waiting, {}); }
   void Write(const std::string& bytes) override { Written.push_back(bytes); }
   // The analyzer sends bytes.
-  void Arrive(const std::string& bytes) {
+  void Arrive(std::string_view bytes) {
     Waiting += bytes;
     if (OnRxChar) OnRxChar();
   }
