@@ -117,6 +117,9 @@ struct FuzzApp {
   // Keywords that write files wherever their arguments say, or end the
   // program, are taken out: the fuzzer would scatter files over the disk.
   FuzzApp() {
+    // Arguments that name each other double at every step; they are cut at
+    // this length instead of a megabyte, through the same code.
+    app.automation.script.MaxArgumentLength = 4096;
     CommandTable& table = app.automation.script.Commands();
     for (const std::string& name : table.Names())
       if (name.find("SAVE") != std::string::npos || name == "APPENDTEXT" || name == "EXIT")

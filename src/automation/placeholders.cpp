@@ -204,11 +204,11 @@ PlaceholderResult ReplacePlaceholdersByChain(std::string argument, const Placeho
   for (const Placeholder& p : kTable) {
     // A value is computed only when its placeholder occurs.
     if (FindNoCase(a, p.Name, 0) == std::string_view::npos) continue;
-    if (!ReplaceLimited(a, p.Name, p.Value(chain), kMaxArgumentLength)) return {a, false};
+    if (!ReplaceLimited(a, p.Name, p.Value(chain), s.MaxLength)) return {a, false};
   }
   for (const ScVar& v : s.Variables) {
     if (a.find('%') == std::string::npos) break;
-    if (!ReplaceLimited(a, "%" + v.Name, v.Value, kMaxArgumentLength)) return {a, false};
+    if (!ReplaceLimited(a, "%" + v.Name, v.Value, s.MaxLength)) return {a, false};
   }
   return r;
 }
@@ -358,7 +358,7 @@ std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
   int lastStep = NameTrie::kNone;
   std::size_t longest = a.size();
   for (const Claim& c : claims) longest += value(c.Step).size();
-  if (longest > kMaxArgumentLength) {
+  if (longest > s.MaxLength) {
     std::vector<long long> growth(static_cast<std::size_t>(kBuiltIns) + s.Variables.size());
     for (const Claim& c : claims)
       growth[static_cast<std::size_t>(c.Step)] +=
@@ -366,7 +366,7 @@ std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
     long long size = static_cast<long long>(a.size());
     for (std::size_t step = 0; step < growth.size(); ++step) {
       size += growth[step];
-      if (size > static_cast<long long>(kMaxArgumentLength)) {
+      if (size > static_cast<long long>(s.MaxLength)) {
         lastStep = static_cast<int>(step);
         break;
       }
@@ -374,17 +374,17 @@ std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
   }
   const bool complete = lastStep == NameTrie::kNone;
   std::string out;
-  out.reserve(std::min(a.size(), kMaxArgumentLength));
+  out.reserve(std::min(a.size(), s.MaxLength));
   std::size_t done = 0;
   for (const Claim& c : claims) {
     if (c.Step > lastStep) continue;
     out.append(a, done, c.At - done);
     out += value(c.Step);
     done = c.At + c.Length;
-    if (out.size() > kMaxArgumentLength) break;
+    if (out.size() > s.MaxLength) break;
   }
-  if (out.size() <= kMaxArgumentLength) out.append(a, done, std::string::npos);
-  if (!complete) out.resize(kMaxArgumentLength);
+  if (out.size() <= s.MaxLength) out.append(a, done, std::string::npos);
+  if (!complete) out.resize(s.MaxLength);
   return PlaceholderResult{std::move(out), complete};
 }
 

@@ -40,6 +40,10 @@ struct ScriptReadings {
   std::string RdsBler, RdsBler60;
 };
 
+// Variables whose values name each other ("%B%B" in A, "%C%C" in B ...)
+// double the text at every step; an argument stops growing here.
+inline constexpr std::size_t kMaxArgumentLength = 1 << 20;
+
 struct PlaceholderSources {
   const ScriptReadings& Readings;
   const std::vector<ScVar>& Variables;
@@ -50,15 +54,14 @@ struct PlaceholderSources {
   // The number of the selected station: the STATIONINDEX variable as the
   // interpreter converts numbers, truncated.
   std::function<double(std::string_view)> StrToNumber;
+  // Where an argument stops growing.
+  std::size_t MaxLength = kMaxArgumentLength;
 };
 
-// Variables whose values name each other ("%B%B" in A, "%C%C" in B ...)
-// double the text at every step; an argument stops growing here.
-inline constexpr std::size_t kMaxArgumentLength = 1 << 20;
 
 struct PlaceholderResult {
   std::string Text;
-  bool Complete;  // false: cut at kMaxArgumentLength
+  bool Complete;  // false: cut at the sources' MaxLength
 };
 
 // The chain over `argument`: in one pass over the text, matching names

@@ -166,7 +166,8 @@ void ScriptInterpreter::ExecuteLine(const std::string& line) {
                                   [this](int selector, long long station) {
                                     return host_.GetStationDetail(selector, station);
                                   },
-                                  [this](std::string_view t) { return state.StrToNumber(t); }});
+                                  [this](std::string_view t) { return state.StrToNumber(t); },
+                                  MaxArgumentLength});
       argument = std::move(replaced.Text);
       if (!replaced.Complete) DebugError("Argument too long");
     } else {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "automation/script_commands.h"
+#include "automation/placeholders.h"
 #include "automation/script_host.h"
 #include "automation/script_state.h"
 #include "core/timer.h"
@@ -78,6 +79,9 @@ class ScriptInterpreter {
 
   ScriptState state;
   ScriptPanel panel;
+  // Where a call's argument stops growing (the fuzz targets lower it: the
+  // same paths, for a fraction of the copying).
+  std::size_t MaxArgumentLength = kMaxArgumentLength;
   ScriptSettings Settings;
 
  private:
