@@ -285,11 +285,6 @@ class NameTrie {
   }
 };
 
-// One pass over the argument: each "%" takes the value of the earliest step
-// of the chain whose name matches there. That is what the chain gives as
-// long as no value brings in a "%" of its own, no name holds a second "%",
-// and no placeholder could run on into the next one once that one is
-// replaced; otherwise nullopt, and the chain itself runs.
 constexpr int kBuiltIns = static_cast<int>(std::size(kTable));
 
 // The built-in names never change: their trie is built once.
@@ -315,6 +310,11 @@ NameTrie::Match MatchAt(const std::optional<NameTrie>& variables, std::string_vi
   return m;
 }
 
+// One pass over the argument: each "%" takes the value of the earliest step
+// of the chain whose name matches there. That is what the chain gives as
+// long as no value brings in a "%" of its own, no name holds a second "%",
+// and no placeholder could run on into the next one once that one is
+// replaced; otherwise nullopt, and the chain itself runs.
 std::optional<PlaceholderResult> ReplaceInOnePass(const std::string& a,
                                                   const PlaceholderSources& s) {
   std::optional<NameTrie> variables;

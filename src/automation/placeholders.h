@@ -58,7 +58,6 @@ struct PlaceholderSources {
   std::size_t MaxLength = kMaxArgumentLength;
 };
 
-
 struct PlaceholderResult {
   std::string Text;
   bool Complete;  // false: cut at the sources' MaxLength

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "automation/script_commands.h"
 #include "automation/placeholders.h"
+#include "automation/script_commands.h"
 #include "automation/script_host.h"
 #include "automation/script_state.h"
 #include "core/timer.h"
