@@ -118,8 +118,10 @@ struct FuzzApp {
   // program, are taken out: the fuzzer would scatter files over the disk.
   FuzzApp() {
     // Arguments that name each other double at every step; they are cut at
-    // this length instead of a megabyte, through the same code.
+    // this length instead of a megabyte, through the same code. Calls run
+    // out of stack within the lines an input may run.
     app.automation.script.MaxArgumentLength = 4096;
+    app.automation.script.MaxCallDepth = 8;
     CommandTable& table = app.automation.script.Commands();
     for (const std::string& name : table.Names())
       if (name.find("SAVE") != std::string::npos || name == "APPENDTEXT" || name == "EXIT")

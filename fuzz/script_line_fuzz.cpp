@@ -3,6 +3,7 @@
 // interpreter must never crash, a line must always come back (no hang), and
 // the socket buffer stays bounded.
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -73,11 +74,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
   }
-  // A bounded number of ticks: scripts may loop on purpose, but every tick
-  // must return.
-  for (int tick = 0; tick < 100 && script.Running(); ++tick) {
+  // A bounded run: scripts may loop on purpose, but every tick must return.
+  // Ticks that may run a line are few (a loop shows what it reaches in a
+  // few rounds, and calls run out of stack sooner here); sleeps pass in one
+  // step; 10 s of virtual time in all.
+  const Millis end = f.clock.Now() + 10000;
+  for (int tick = 0; tick < 40 && script.Running() && f.clock.Now() < end;) {
+    const Millis now = f.clock.Now();
+    if (now < script.state.SleepUntil) {
+      f.Advance(std::min(script.state.SleepUntil, end) - now);
+      continue;
+    }
     f.Advance(100);
-    if (script.state.CallStack.size() > ScriptState::kMaxCallDepth) std::abort();
+    ++tick;
+    if (script.state.CallStack.size() > script.MaxCallDepth) std::abort();
     // The analyzer never answers: give up the waits at once rather than
     // running 4 s of ticks for each.
     if (app.link.queue.MaSeCekat()) app.link.queue.Clear();

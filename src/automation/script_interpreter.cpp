@@ -110,7 +110,7 @@ void ScriptInterpreter::DebugError(const std::string& message) {
 }
 
 void ScriptInterpreter::StackPush(int line) {
-  if (state.CallStack.size() >= ScriptState::kMaxCallDepth) {
+  if (state.CallStack.size() >= MaxCallDepth) {
     DebugError("Out of stack");
     return;
   }

@@ -79,9 +79,11 @@ class ScriptInterpreter {
 
   ScriptState state;
   ScriptPanel panel;
-  // Where a call's argument stops growing (the fuzz targets lower it: the
-  // same paths, for a fraction of the copying).
+  // Where a call's argument stops growing, and how deep calls nest (the fuzz
+  // targets lower both: the same paths, for a fraction of the copying and
+  // in fewer lines).
   std::size_t MaxArgumentLength = kMaxArgumentLength;
+  std::size_t MaxCallDepth = ScriptState::kMaxCallDepth;
   ScriptSettings Settings;
 
  private:

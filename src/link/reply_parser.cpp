@@ -11,20 +11,13 @@ namespace sondaro {
 namespace {
 
 // Where `what` first occurs in `text` at or after `from`. The parser scans the
-// whole buffer on every tick, much of it noise: this jumps from one first
-// character to the next with memchr and checks the rest in place, without a
-// compare call for every candidate.
+// whole buffer on every tick, much of it noise: one memmem call does that
+// without a compare call for every candidate.
 std::size_t FindFrom(const std::string& text, std::string_view what, std::size_t from = 0) {
-  const char* const begin = text.data();
-  const char* const last = begin + text.size() - std::min(text.size(), what.size() - 1);
-  for (const char* c = begin + std::min(from, text.size()); c < last; ++c) {
-    c = static_cast<const char*>(std::memchr(c, what[0], static_cast<std::size_t>(last - c)));
-    if (!c) break;
-    std::size_t k = 1;
-    while (k < what.size() && c[k] == what[k]) ++k;
-    if (k == what.size()) return static_cast<std::size_t>(c - begin);
-  }
-  return std::string::npos;
+  if (from >= text.size()) return std::string::npos;
+  const void* at = ::memmem(text.data() + from, text.size() - from, what.data(), what.size());
+  return at ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data())
+            : std::string::npos;
 }
 
 }  // namespace
