@@ -2,8 +2,8 @@
 // socket control server, and as the text a second start hands over. The
 // interpreter must never crash, a line must always come back (no hang), and
 // the socket buffer stays bounded.
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
