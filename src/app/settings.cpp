@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -163,21 +164,30 @@ Settings::Settings(std::string appFolder, std::string userFolder)
   Rebuild();
 }
 
-std::string Settings::Id(std::string_view section, std::string_view key) {
-  return ToUpper(section) + '\n' + ToUpper(key);
+std::string& Settings::Value(std::string_view section, std::string_view key) {
+  auto it = values_.find(KeyIdView{section, key});
+  if (it == values_.end())
+    it = values_.emplace(KeyId{std::string(section), std::string(key)}, std::string()).first;
+  return it->second;
+}
+
+const std::string* Settings::Stored(std::string_view section, std::string_view key) const {
+  const auto it = values_.find(KeyIdView{section, key});
+  return it == values_.end() ? nullptr : &it->second;
 }
 
 void Settings::Rebuild() {
   int stations = 0;
-  if (auto it = values_.find(Id("Bandscan", "StationCount")); it != values_.end())
-    stations = ReadProfileInteger(it->second).value_or(0);
+  if (const std::string* count = Stored("Bandscan", "StationCount"))
+    stations = ReadProfileInteger(*count).value_or(0);
   // At most one station per channel; a hand-edited count cannot blow up the table.
   stations = std::clamp(stations, 0, kBandscanChannels);
   if (stations == tableStations_ && !table_.empty()) return;  // the table it has
   tableStations_ = stations;
   table_ = SettingsTable(stations, appFolder_);
   index_.clear();
-  for (std::size_t i = 0; i < table_.size(); ++i) index_[Id(table_[i].Section, table_[i].Key)] = i;
+  for (std::size_t i = 0; i < table_.size(); ++i)
+    index_.insert_or_assign(KeyId{table_[i].Section, table_[i].Key}, i);
 }
 
 void Settings::Bind(SettingsStage stage, Loader load, Saver save) {
@@ -185,12 +195,12 @@ void Settings::Bind(SettingsStage stage, Loader load, Saver save) {
 }
 
 const SettingDef* Settings::Find(std::string_view section, std::string_view key) const {
-  const auto it = index_.find(Id(section, key));
+  const auto it = index_.find(KeyIdView{section, key});
   return it == index_.end() ? nullptr : &table_[it->second];
 }
 
 std::string Settings::GetString(std::string_view section, std::string_view key) const {
-  if (auto it = values_.find(Id(section, key)); it != values_.end()) return it->second;
+  if (const std::string* v = Stored(section, key)) return *v;
   const SettingDef* def = Find(section, key);
   return def ? def->Default : std::string();
 }
@@ -198,7 +208,8 @@ std::string Settings::GetString(std::string_view section, std::string_view key) 
 int Settings::GetInt(std::string_view section, std::string_view key) const {
   const SettingDef* def = Find(section, key);
   const int fallback = def ? ReadProfileInteger(def->Default).value_or(0) : 0;
-  return ReadProfileInteger(GetString(section, key)).value_or(fallback);
+  const std::string* v = Stored(section, key);
+  return v ? ReadProfileInteger(*v).value_or(fallback) : fallback;
 }
 
 bool Settings::GetBool(std::string_view section, std::string_view key) const {
@@ -206,7 +217,7 @@ bool Settings::GetBool(std::string_view section, std::string_view key) const {
 }
 
 void Settings::SetString(std::string_view section, std::string_view key, std::string_view value) {
-  values_[Id(section, key)] = std::string(value);
+  Value(section, key) = value;
   if (EqualsNoCase(section, "Bandscan") && EqualsNoCase(key, "StationCount")) Rebuild();
 }
 
@@ -225,13 +236,13 @@ IniFile Settings::ReadFile() {
 
 void Settings::ReadKeys(const IniFile& ini, SettingsLoad load) {
   if (load == SettingsLoad::Main) {
-    values_[Id("Bandscan", "StationCount")] =
+    Value("Bandscan", "StationCount") =
         std::to_string(ini.ReadInteger("Bandscan", "StationCount", 0));
     Rebuild();
   }
   for (const SettingDef& def : table_) {
     if (def.Load != load) continue;
-    std::string& value = values_[Id(def.Section, def.Key)];
+    std::string& value = Value(def.Section, def.Key);
     switch (def.Type) {
       case SettingType::String:
         value = ini.ReadString(def.Section, def.Key, def.Default);

@@ -47,12 +47,13 @@
 // $XDG_CONFIG_HOME/sondaro/kaveli.ini (~/.config/sondaro/kaveli.ini) is used,
 // for reading and writing alike.
 #include <functional>
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/ini_file.h"
+#include "core/text.h"
 
 namespace sondaro {
 
@@ -144,7 +145,35 @@ class Settings {
   void ReadKeys(const IniFile& ini, SettingsLoad load);
   void RunLoaders(SettingsStage stage) const;
   void Rebuild();
-  [[nodiscard]] static std::string Id(std::string_view section, std::string_view key);
+  // A key by section and name. Lookups compare both without regard to case
+  // and build no string (a load makes thousands of them).
+  struct KeyId {
+    std::string Section;
+    std::string Key;
+  };
+  struct KeyIdView {
+    std::string_view Section;
+    std::string_view Key;
+  };
+  struct KeyIdHash {
+    using is_transparent = void;
+    template <class K>
+    std::size_t operator()(const K& k) const {
+      return NoCaseHash{}(k.Section) * 31 + NoCaseHash{}(k.Key);
+    }
+  };
+  struct KeyIdEqual {
+    using is_transparent = void;
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const {
+      return EqualsNoCase(a.Section, b.Section) && EqualsNoCase(a.Key, b.Key);
+    }
+  };
+  template <class V>
+  using KeyMap = std::unordered_map<KeyId, V, KeyIdHash, KeyIdEqual>;
+  // The stored text of a key, made empty when there is none yet.
+  std::string& Value(std::string_view section, std::string_view key);
+  [[nodiscard]] const std::string* Stored(std::string_view section, std::string_view key) const;
 
   std::string appFolder_;
   std::string userFolder_;
@@ -153,9 +182,9 @@ class Settings {
   bool loaded_ = false;
   bool noFileAtStart_ = false;
   std::vector<SettingDef> table_;
-  int tableStations_ = 0;  // bandscan stations the table has keys for
-  std::map<std::string, std::size_t> index_;   // Id -> position in table_
-  std::map<std::string, std::string> values_;  // Id -> file text
+  int tableStations_ = 0;       // bandscan stations the table has keys for
+  KeyMap<std::size_t> index_;   // -> position in table_
+  KeyMap<std::string> values_;  // -> file text
   std::vector<Binding> bindings_;
 };
 

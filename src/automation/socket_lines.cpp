@@ -113,7 +113,7 @@ bool LooksLikeHttp(std::string_view line) {
   std::size_t start = 0;
   while (start <= line.size()) {
     const std::size_t lf = std::min(line.find('\n', start), line.size());
-    const std::string s = Trim(line.substr(start, lf - start));
+    const std::string_view s = TrimView(line.substr(start, lf - start));
     if (IsRequestLine(s) || IsHeader(s)) return true;
     start = lf + 1;
   }

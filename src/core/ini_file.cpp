@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unordered_set>
 
 #include "core/text.h"
 
@@ -20,11 +21,11 @@ namespace {
 
 // "[General]" -> "General"; nullopt for any other line.
 std::optional<std::string> SectionName(std::string_view line) {
-  const std::string t = Trim(line);
+  const std::string_view t = TrimView(line);
   if (t.size() < 2 || t.front() != '[') return std::nullopt;
   const std::size_t close = t.find(']');
-  if (close == std::string::npos) return std::nullopt;
-  return Trim(std::string_view(t).substr(1, close - 1));
+  if (close == std::string_view::npos) return std::nullopt;
+  return Trim(t.substr(1, close - 1));
 }
 
 struct KeyLine {
@@ -40,7 +41,7 @@ std::optional<KeyLine> SplitKeyLine(std::string_view line) {
   return KeyLine{key, line.substr(eq + 1)};
 }
 
-bool IsBlankLine(const std::string& line) { return Trim(line).empty(); }
+bool IsBlankLine(const std::string& line) { return TrimView(line).empty(); }
 
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
@@ -111,18 +112,6 @@ const IniFile::Section* IniFile::FindSection(std::string_view name) const {
   for (const Section& s : sections_)
     if (EqualsNoCase(s.Name, name)) return &s;
   return nullptr;
-}
-
-std::size_t IniFile::NoCaseHash::operator()(std::string_view s) const {
-  // FNV-1a over the bytes upper-cased as EqualsNoCase compares them.
-  std::size_t h = 14695981039346656037ull;
-  for (const char c : s)
-    h = (h ^ static_cast<std::size_t>(std::toupper(static_cast<unsigned char>(c)))) * 1099511628211ull;
-  return h;
-}
-
-bool IniFile::NoCaseEqual::operator()(std::string_view a, std::string_view b) const {
-  return EqualsNoCase(a, b);
 }
 
 const std::string* IniFile::FindLine(const Section& s, std::string_view key) {
@@ -201,13 +190,10 @@ std::vector<std::string> IniFile::Keys(std::string_view section) const {
   std::vector<std::string> keys;
   const Section* s = FindSection(section);
   if (!s) return keys;
-  for (const std::string& line : s->Lines) {
-    const auto kl = SplitKeyLine(line);
-    if (!kl) continue;
-    bool seen = false;
-    for (const std::string& k : keys) seen = seen || EqualsNoCase(k, kl->Key);
-    if (!seen) keys.emplace_back(kl->Key);
-  }
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> seen;
+  for (const std::string& line : s->Lines)
+    if (const auto kl = SplitKeyLine(line); kl && seen.insert(kl->Key).second)
+      keys.emplace_back(kl->Key);
   return keys;
 }
 
@@ -219,10 +205,13 @@ std::vector<std::string> IniFile::Sections() const {
 
 std::string IniFile::Text() const {
   std::string out;
-  for (const std::string& line : preamble_) out += line + "\r\n";
+  auto put = [&out](std::string_view a, std::string_view b = {}, std::string_view c = {}) {
+    out.append(a).append(b).append(c).append("\r\n");
+  };
+  for (const std::string& line : preamble_) put(line);
   for (const Section& s : sections_) {
-    out += "[" + s.Name + "]\r\n";
-    for (const std::string& line : s.Lines) out += line + "\r\n";
+    put("[", s.Name, "]");
+    for (const std::string& line : s.Lines) put(line);
   }
   return out;
 }

@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/text.h"
+
 namespace sondaro {
 
 class IniFile {
@@ -60,23 +62,18 @@ class IniFile {
   [[nodiscard]] bool Save(const std::string& path) const;
 
  private:
-  struct NoCaseHash {
-    std::size_t operator()(std::string_view s) const;
-  };
-  struct NoCaseEqual {
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
   // Key -> its first line, made at the first lookup in a section (settings
   // read hundreds of keys from sections of hundreds of lines). It holds views
   // into the lines: any change to them drops it, and a copy starts without.
   struct KeyIndex {
+    // noexcept, so a growing vector of sections moves them, not copies.
     KeyIndex() = default;
-    KeyIndex(const KeyIndex&) {}
-    KeyIndex& operator=(const KeyIndex&) {
+    KeyIndex(const KeyIndex&) noexcept {}
+    KeyIndex& operator=(const KeyIndex&) noexcept {
       Drop();
       return *this;
     }
-    void Drop() {
+    void Drop() noexcept {
       Lines.clear();
       Built = false;
     }

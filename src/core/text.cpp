@@ -129,6 +129,15 @@ std::string ToUpper(std::string_view text) {
   return s;
 }
 
+std::size_t NoCaseHash::operator()(std::string_view s) const {
+  // FNV-1a over the bytes upper-cased as EqualsNoCase compares them.
+  std::size_t h = 14695981039346656037ull;
+  for (const char c : s)
+    h = (h ^ static_cast<std::size_t>(std::toupper(static_cast<unsigned char>(c)))) *
+        1099511628211ull;
+  return h;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)

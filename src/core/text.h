@@ -39,6 +39,16 @@ inline constexpr std::string_view kCrLf = "\r\n";
 // The program's 8-bit (Latin-1) text as UTF-8, for the outside world.
 [[nodiscard]] std::string Latin1ToUtf8(const std::string& text);
 [[nodiscard]] bool EqualsNoCase(std::string_view a, std::string_view b);
+// Hash and equality for unordered containers of names that compare as
+// EqualsNoCase does; either takes any string type.
+struct NoCaseHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const;
+};
+struct NoCaseEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
 // 1-based substring as the program's text rules count characters; clipped.
 [[nodiscard]] std::string Copy(std::string_view text, std::size_t pos1, std::size_t count);
 

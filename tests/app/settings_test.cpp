@@ -222,7 +222,13 @@ TEST_F(SettingsTest, HandWrittenFileWithOddValues) {
   s.LoadMainSettings();
   s.LoadSchedulerSettings();
   EXPECT_EQ(s.GetString("General", "Host"), "10.0.0.7");
+  // The store, too, takes names in any case.
+  EXPECT_EQ(s.GetString("general", "HOST"), "10.0.0.7");
   EXPECT_EQ(s.GetString("General", "Port"), "4001");
+  s.SetInt("GENERAL", "port", 4002);
+  EXPECT_EQ(s.GetString("General", "Port"), "4002");
+  const SettingDef* channel2 = s.Find("bandscan", "CHANNEL2");
+  EXPECT_TRUE(channel2 && channel2->Key == "Channel2");
   EXPECT_EQ(s.GetInt("General", "COMPort"), 10);
   EXPECT_EQ(s.GetInt("General", "Hue"), 37);  // unreadable -> default
   EXPECT_TRUE(s.GetBool("General", "Visible"));
