@@ -111,12 +111,18 @@ std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
   if (from.empty()) return text;
-  std::size_t pos = 0;
-  while ((pos = text.find(from, pos)) != std::string::npos) {
-    text.replace(pos, from.size(), to);
-    pos += to.size();
+  std::size_t pos = text.find(from);
+  if (pos == std::string::npos) return text;
+  // Built afresh: replacing in place moves the tail once per match.
+  std::string out;
+  out.reserve(text.size());
+  std::size_t done = 0;
+  for (; pos != std::string::npos; pos = text.find(from, done)) {
+    out.append(text, done, pos - done).append(to);
+    done = pos + from.size();
   }
-  return text;
+  out.append(text, done);
+  return out;
 }
 
 std::string RemoveAll(std::string text, std::string_view what) {

@@ -51,6 +51,22 @@ TEST(Text, IntToDvaAndStrJenCislo) {
   EXPECT_EQ(StrJenCislo("  4.5 dBr"), "4,5");
 }
 
+TEST(Text, ReplaceAllGoesLeftToRightAndNeverSearchesWhatItPutIn) {
+  struct Case {
+    const char* text;
+    const char* from;
+    const char* to;
+    const char* result;
+  } cases[] = {{"a b  c ", " ", "", "abc"},       {"aaaa", "aa", "a", "aa"},
+               {"%a%a", "%a", "%a%a", "%a%a%a%a"}, {"x\r\ny\r\n", "\r\n", "\n", "x\ny\n"},
+               {"abc", "z", "q", "abc"},          {"abc", "", "q", "abc"},
+               {"", "a", "b", ""},                {"ab", "ab", "", ""}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ReplaceAll(c.text, c.from, c.to), c.result) << c.text << " / " << c.from;
+  // A long run of matches costs one pass.
+  EXPECT_EQ(RemoveAll(std::string(100000, ' ') + "x", " "), "x");
+}
+
 TEST(Text, FixedAndGeneralFormattingFollowTheSeparator) {
   EXPECT_EQ(FormatFixed(2.9729, 2), "2.97");
   EXPECT_EQ(FormatFixed(-0.04, 1), "0.0");
