@@ -1,7 +1,6 @@
 #include "app/settings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>

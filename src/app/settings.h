@@ -47,9 +47,9 @@
 // $XDG_CONFIG_HOME/sondaro/kaveli.ini (~/.config/sondaro/kaveli.ini) is used,
 // for reading and writing alike.
 #include <functional>
-#include <unordered_map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/ini_file.h"

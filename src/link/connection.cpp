@@ -6,11 +6,15 @@
 namespace sondaro {
 
 TcpTarget ResolveTcpTarget(const std::string& hostText, const std::string& portText) {
-  TcpTarget t{hostText, portText, 23};
-  if (const auto colon = hostText.find(':'); colon != std::string::npos) {
-    t.Host = hostText.substr(0, colon);
-    t.PortText = hostText.substr(colon + 1);
+  std::string_view hostPart = hostText, portPart = portText;
+  if (const auto colon = hostPart.find(':'); colon != std::string_view::npos) {
+    portPart = hostPart.substr(colon + 1);
+    hostPart = hostPart.substr(0, colon);
   }
+  // Blanks and control characters at the ends go, as the settings file
+  // drops them when it is read: "analyzer : 4001" reaches "analyzer", and
+  // the target saved reads back as the one used.
+  TcpTarget t{Trim(hostPart), Trim(portPart), 23};
   const auto port = ReadInt(t.PortText);
   if (port && *port >= 0 && *port <= 65535) {
     t.Port = static_cast<int>(*port);

@@ -98,7 +98,8 @@ class Connection {
   Timer retryTimer_;  // background TCP reconnect after a failed attempt
 };
 
-// Splits "host:port" at the first colon; validates the port (0..65535, else 23).
+// Splits "host:port" at the first colon, trims both parts and validates the
+// port (0..65535, else 23).
 struct TcpTarget {
   std::string Host;
   std::string PortText;

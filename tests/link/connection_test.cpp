@@ -25,6 +25,9 @@ TEST(TcpTarget, HostPortSplittingAndValidation) {
       {"analyzer", "telnet", "analyzer", "23", 23},
       {"analyzer", "0", "analyzer", "0", 0},
       {"a:1:2", "5", "a", "23", 23},
+      // Ends trimmed as a reload of the settings file would trim them.
+      {" analyzer : 4001 ", "23", "analyzer", "4001", 4001},
+      {"10.0.0.7\x03\x01", "\t4001", "10.0.0.7", "4001", 4001},
   };
   for (const auto& c : cases) {
     const TcpTarget t = ResolveTcpTarget(c.host, c.port);
